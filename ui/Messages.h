@@ -1,0 +1,43 @@
+// The one reporting mechanism: error, message and question boxes built in
+// memory, texts named by message ids, and the status line.
+//
+// Ids 60000 to 60114 name the built-in message table; every other id is a
+// string-table resource of the program module. Every operation that shows
+// a box returns 0 (the question boxes: 1 for Yes), so a failing operation
+// can end with `return ShowError(...)`.
+#pragma once
+
+#include <windows.h>
+
+constexpr int kMessageTextSize = 1024;  // composed box text: 1023 characters
+constexpr int kStatusTextSize = 256;    // composed status text: 255 characters
+constexpr int kStringSize = 256;        // one loaded text: 255 characters
+
+// Puts the text of `id` into `buffer` (256 bytes). Returns its length, or 0
+// after showing an error box naming the id when the text cannot be loaded.
+int GetString(char (&buffer)[kStringSize], UINT id);
+
+// Message box (icon 5300, OK) with the caption of `captionId` and the text of
+// `messageId` completed with the arguments. `owner` may be none. Returns 0.
+int ShowMessage(HWND owner, UINT captionId, UINT messageId, ...);
+int ShowMessageText(HWND owner, const char* caption, const char* format, ...);
+
+// Error box (icon 5500, caption "Error", OK), owned by the main window when
+// it exists. The first "): " of the text becomes a line break. Returns 0.
+int ShowError(UINT messageId, ...);
+int ShowErrorText(const char* format, ...);
+
+// Question box (icon 5400, Yes and No). Returns 1 for Yes; No, Esc and the
+// close box give 0.
+int AskYesNo(HWND owner, int yesIsDefault, UINT captionId, UINT messageId, ...);
+int AskYesNoText(HWND owner, int yesIsDefault, const char* caption, const char* format, ...);
+
+// Sets the status line of the main window; dropped while the status bar is
+// missing or hidden.
+void SetStatusText(UINT messageId, ...);
+
+// The asterisk alert. Returns 0.
+int AlertBeep();
+
+// Centres `window` on the desktop. Returns 1.
+int CentreDialog(HWND window);
