@@ -27,7 +27,8 @@ cmake --build "$build/win" -j "$jobs"
 export ORVANE_BUILD_DIR="$build"
 stop() { "$root/scripts/wine-session.sh" stop "$build"; }
 trap stop EXIT
-eval "$("$root/scripts/wine-session.sh" start "$build")"
+session=$("$root/scripts/wine-session.sh" start "$build")
+eval "$session"
 
 cd "$build/win"
 ctest --output-on-failure "$@"
