@@ -1,0 +1,80 @@
+// Header build, recognition and key check of encrypted files.
+#include "engine/FileHeader.h"
+
+#include <cstring>
+
+#include "engine/KeyHash.h"
+
+std::uint32_t LoadLE32(const unsigned char* at) {
+    return static_cast<std::uint32_t>(at[0]) | static_cast<std::uint32_t>(at[1]) << 8 |
+           static_cast<std::uint32_t>(at[2]) << 16 | static_cast<std::uint32_t>(at[3]) << 24;
+}
+
+void StoreLE32(unsigned char* at, std::uint32_t value) {
+    at[0] = static_cast<unsigned char>(value);
+    at[1] = static_cast<unsigned char>(value >> 8);
+    at[2] = static_cast<unsigned char>(value >> 16);
+    at[3] = static_cast<unsigned char>(value >> 24);
+}
+
+bool BuildFileHeader(FileHeader& header, std::uint32_t jobKey, const char* originalPath) {
+    std::memset(header.bytes, 0, sizeof header.bytes);
+    if (originalPath == nullptr) {
+        return false;
+    }
+    const std::size_t pathLength = std::strlen(originalPath);
+    if (pathLength > kMaxPathLength) {
+        return false;
+    }
+    std::memcpy(header.bytes, kCurrentSignature, kSignatureLength);
+    StoreLE32(header.bytes + kCheckValueOffset, KeyCheckValue(jobKey));
+    std::memcpy(header.bytes + kOriginalPathOffset, originalPath, pathLength);
+    return true;
+}
+
+HeaderFormat HeaderFormatOf(const unsigned char* bytes, std::size_t count) {
+    if (count < kSignatureLength) {
+        return HeaderFormat::None;
+    }
+    if (CompareBytes(bytes, kCurrentSignature, kSignatureLength) == 0) {
+        return HeaderFormat::Current;
+    }
+    if (CompareBytes(bytes, kEarlierSignature, kSignatureLength) == 0) {
+        return HeaderFormat::Earlier;
+    }
+    return HeaderFormat::None;
+}
+
+HeaderFormat CandidateHeaderFormat(const unsigned char* bytes, std::size_t count) {
+    return count < kHeaderSize ? HeaderFormat::None : HeaderFormatOf(bytes, count);
+}
+
+bool HeaderKeyMatches(const unsigned char* bytes, std::size_t count, HeaderFormat format,
+                      std::uint32_t jobKey) {
+    if (count < kCheckValueOffset + 4) {
+        return false;
+    }
+    const std::uint32_t stored = LoadLE32(bytes + kCheckValueOffset);
+    switch (format) {
+        case HeaderFormat::Current:
+            return stored == KeyCheckValue(jobKey);
+        case HeaderFormat::Earlier:
+            return stored == jobKey;
+        case HeaderFormat::None:
+            break;
+    }
+    return false;
+}
+
+void HeaderOriginalPath(const unsigned char* bytes, std::size_t count, char (&out)[kMaxPathLength + 1]) {
+    std::size_t length = 0;
+    if (count > kOriginalPathOffset) {
+        const std::size_t available = count - kOriginalPathOffset;
+        const unsigned char* path = bytes + kOriginalPathOffset;
+        while (length < kMaxPathLength && length < available && path[length] != 0) {
+            out[length] = static_cast<char>(path[length]);
+            ++length;
+        }
+    }
+    out[length] = '\0';
+}

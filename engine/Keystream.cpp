@@ -1,0 +1,241 @@
+// Keystream start and transform calls, the literal per-byte rule, the scalar
+// path and the choice among the vector kernels.
+#include "engine/Keystream.h"
+
+#include "engine/BuiltinStrings.h"
+#include "engine/KeystreamKernels.h"
+
+namespace {
+
+// Indices of the byte before the first body byte; the first byte therefore
+// uses iLong = 45, iHex = 23 and (wrapping from beyond its string) iShort = 0.
+constexpr std::uint32_t kStartLong = kKeyHexTextLength;
+constexpr std::uint32_t kStartHex = kKeyHexTextLength / 2;
+constexpr std::uint32_t kStartShort = 2 * kKeyHexTextLength;
+
+// An index reaches its string's length, where it reads the terminating zero,
+// and wraps to 0 after it.
+std::uint32_t StepIndex(std::uint32_t index, std::size_t length) {
+    return index >= length ? 0 : index + 1;
+}
+
+// StepIndex applied count times.
+std::uint32_t AdvanceIndex(std::uint32_t index, std::size_t length, std::size_t count) {
+    if (count == 0) {
+        return index;
+    }
+    const std::size_t cycle = length + 1;
+    const std::size_t first = StepIndex(index, length);
+    return static_cast<std::uint32_t>((first + (count - 1) % cycle) % cycle);
+}
+
+unsigned char MaskAt(std::uint32_t iLong, std::uint32_t iHex, std::uint32_t iShort,
+                     const char* keyHex) {
+    return static_cast<unsigned char>(KeyStringShort[iShort] | KeyStringLong[iLong] |
+                                      static_cast<unsigned char>(keyHex[iHex]));
+}
+
+// The generator advanced count draws at once, by repeated squaring.
+std::uint32_t JumpSeed(std::uint32_t seed, std::size_t count) {
+    std::uint32_t mul = kRandomMultiplier;
+    std::uint32_t add = kRandomIncrement;
+    while (count != 0) {
+        if (count & 1) {
+            seed = seed * mul + add;
+        }
+        add = add * mul + add;
+        mul *= mul;
+        count >>= 1;
+    }
+    return seed;
+}
+
+std::uint32_t StepSeed(std::uint32_t seed) {
+    return seed * kRandomMultiplier + kRandomIncrement;
+}
+
+unsigned char RandomByteOf(std::uint32_t seed) {
+    return static_cast<unsigned char>(seed >> 16);
+}
+
+unsigned char Combine(unsigned char in, unsigned char mask, unsigned char random, bool decode) {
+    return static_cast<unsigned char>(decode ? in + mask - random : in - mask + random);
+}
+
+// Without vector registers the generator's multiply-add chain limits the
+// speed, so four generators a quarter of the way apart run side by side.
+std::size_t TransformScalar(const KernelJob& job) {
+    constexpr std::size_t kLanes = 4;
+    const std::size_t steps = job.random ? job.count / kLanes : 0;
+    std::uint32_t lane[kLanes];
+    std::uint32_t x = job.seed;
+    for (std::size_t i = 0; i < kLanes; ++i) {
+        x = StepSeed(x);
+        lane[i] = x;
+    }
+    const std::uint32_t mul = kRandomMultiplier * kRandomMultiplier * kRandomMultiplier * kRandomMultiplier;
+    const std::uint32_t add = JumpSeed(0, kLanes);
+    unsigned char* data = job.data;
+    std::uint32_t pos = job.maskPos;
+    for (std::size_t s = 0; s < steps; ++s) {
+        for (std::size_t i = 0; i < kLanes; ++i) {
+            data[i] = Combine(data[i], job.mask[pos + i], RandomByteOf(lane[i]), job.decode);
+            lane[i] = lane[i] * mul + add;
+        }
+        data += kLanes;
+        pos += kLanes;
+        if (pos >= kMaskPeriod) {
+            pos -= kMaskPeriod;
+        }
+    }
+    return steps * kLanes;
+}
+
+bool CpuSupports(KeystreamPath path) {
+#if defined(ORVANE_X86_SIMD)
+    __builtin_cpu_init();
+    switch (path) {
+        case KeystreamPath::Scalar:
+            return true;
+        case KeystreamPath::Sse2:
+            return __builtin_cpu_supports("sse2");
+        case KeystreamPath::Avx2:
+            return __builtin_cpu_supports("avx2");
+    }
+    return false;
+#else
+    return path == KeystreamPath::Scalar;
+#endif
+}
+
+std::size_t RunPath(KeystreamPath path, const KernelJob& job) {
+    switch (path) {
+#if defined(ORVANE_X86_SIMD)
+        case KeystreamPath::Avx2:
+            return TransformAvx2(job);
+        case KeystreamPath::Sse2:
+            return TransformSse2(job);
+#endif
+        default:
+            return TransformScalar(job);
+    }
+}
+
+void Transform(CipherState& state, unsigned char* data, std::size_t count, bool decode) {
+    const bool random = state.format == CipherFormat::Current;
+    const KernelJob job{data, count, state.mask, state.maskPos, state.seed, decode, random};
+    const std::size_t done = RunPath(state.path, job);
+
+    std::uint32_t pos = static_cast<std::uint32_t>((state.maskPos + done % kMaskPeriod) % kMaskPeriod);
+    std::uint32_t seed = random ? JumpSeed(state.seed, done) : state.seed;
+    for (std::size_t i = done; i < count; ++i) {
+        unsigned char randomByte = 0;
+        if (random) {
+            seed = StepSeed(seed);
+            randomByte = RandomByteOf(seed);
+        }
+        data[i] = Combine(data[i], state.mask[pos], randomByte, decode);
+        pos = pos + 1 == kMaskPeriod ? 0 : pos + 1;
+    }
+
+    state.maskPos = pos;
+    state.seed = seed;
+    state.iLong = AdvanceIndex(state.iLong, kKeyStringLongLength, count);
+    state.iHex = AdvanceIndex(state.iHex, kKeyHexTextLength, count);
+    state.iShort = AdvanceIndex(state.iShort, kKeyStringShortLength, count);
+    if (random) {
+        SeedRandom(seed);
+    }
+}
+
+unsigned char TransformByte(CipherState& state, unsigned char in, bool decode) {
+    state.iLong = StepIndex(state.iLong, kKeyStringLongLength);
+    state.iHex = StepIndex(state.iHex, kKeyHexTextLength);
+    state.iShort = StepIndex(state.iShort, kKeyStringShortLength);
+    state.maskPos = state.maskPos + 1 == kMaskPeriod ? 0 : state.maskPos + 1;
+    const unsigned char mask = MaskAt(state.iLong, state.iHex, state.iShort, state.keyHex);
+    unsigned char randomByte = 0;
+    if (state.format == CipherFormat::Current) {
+        state.seed = StepSeed(state.seed);
+        SeedRandom(state.seed);
+        randomByte = RandomByteOf(state.seed);
+    }
+    return Combine(in, mask, randomByte, decode);
+}
+
+}  // namespace
+
+void CipherStart(CipherState& state, std::uint32_t jobKey, CipherFormat format) {
+    state.iLong = kStartLong;
+    state.iHex = kStartHex;
+    state.iShort = kStartShort;
+    state.format = format;
+    state.path = BestKeystreamPath();
+    state.maskPos = 0;
+    KeyHexText(jobKey, state.keyHex);
+
+    std::uint32_t iLong = kStartLong;
+    std::uint32_t iHex = kStartHex;
+    std::uint32_t iShort = kStartShort;
+    for (unsigned char& mask : state.mask) {
+        iLong = StepIndex(iLong, kKeyStringLongLength);
+        iHex = StepIndex(iHex, kKeyHexTextLength);
+        iShort = StepIndex(iShort, kKeyStringShortLength);
+        mask = MaskAt(iLong, iHex, iShort, state.keyHex);
+    }
+
+    if (format == CipherFormat::Current) {
+        SeedRandom(jobKey);
+    }
+    state.seed = RandomSeed();
+}
+
+void CipherEncrypt(CipherState& state, unsigned char* data, std::size_t count) {
+    Transform(state, data, count, false);
+}
+
+void CipherDecode(CipherState& state, unsigned char* data, std::size_t count) {
+    Transform(state, data, count, true);
+}
+
+unsigned char EncryptByte(CipherState& state, unsigned char in) {
+    return TransformByte(state, in, false);
+}
+
+unsigned char DecodeByte(CipherState& state, unsigned char in) {
+    return TransformByte(state, in, true);
+}
+
+bool KeystreamPathSupported(KeystreamPath path) {
+    return CpuSupports(path);
+}
+
+KeystreamPath BestKeystreamPath() {
+    if (CpuSupports(KeystreamPath::Avx2)) {
+        return KeystreamPath::Avx2;
+    }
+    if (CpuSupports(KeystreamPath::Sse2)) {
+        return KeystreamPath::Sse2;
+    }
+    return KeystreamPath::Scalar;
+}
+
+bool CipherUsePath(CipherState& state, KeystreamPath path) {
+    if (!CpuSupports(path)) {
+        return false;
+    }
+    state.path = path;
+    return true;
+}
+
+const char* KeystreamPathName(KeystreamPath path) {
+    switch (path) {
+        case KeystreamPath::Scalar:
+            return "scalar";
+        case KeystreamPath::Sse2:
+            return "sse2";
+        case KeystreamPath::Avx2:
+            return "avx2";
+    }
+    return "unknown";
+}
