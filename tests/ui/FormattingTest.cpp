@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/LocalTimes.h"
 #include "ui/Formatting.h"
 
 namespace {
@@ -38,29 +39,6 @@ TEST(FormatSize, CutsToASmallBuffer) {
   EXPECT_STREQ(text, "1.5");
 }
 
-SYSTEMTIME At(WORD year, WORD month, WORD day, WORD dayOfWeek, WORD hour, WORD minute) {
-  SYSTEMTIME t = {};
-  t.wYear = year;
-  t.wMonth = month;
-  t.wDay = day;
-  t.wDayOfWeek = dayOfWeek;
-  t.wHour = hour;
-  t.wMinute = minute;
-  return t;
-}
-
-// The UTC file time of a local wall-clock time, as the file system would
-// hold it.
-FILETIME LocalToFileTime(WORD year, WORD month, WORD day, WORD hour, WORD minute) {
-  SYSTEMTIME local = At(year, month, day, 0, hour, minute);
-  local.wSecond = 30;
-  FILETIME localTime = {};
-  FILETIME utc = {};
-  EXPECT_TRUE(SystemTimeToFileTime(&local, &localTime));
-  EXPECT_TRUE(LocalFileTimeToFileTime(&localTime, &utc));
-  return utc;
-}
-
 TEST(FormatFileTime, LongLocalDateAndTime) {
   struct Case {
     WORD year, month, day, hour, minute;
@@ -77,7 +55,9 @@ TEST(FormatFileTime, LongLocalDateAndTime) {
   };
   for (const Case& c : cases) {
     char text[kFormatTextSize] = "stale";
-    EXPECT_EQ(FormatFileTime(LocalToFileTime(c.year, c.month, c.day, c.hour, c.minute), text), 1);
+    const FILETIME time = LocalToFileTime(At(c.year, c.month, c.day, 0, c.hour, c.minute, 30));
+    ASSERT_NE(time.dwHighDateTime, 0u);
+    EXPECT_EQ(FormatFileTime(time, text), 1);
     EXPECT_STREQ(text, c.text);
   }
 }
