@@ -1,0 +1,104 @@
+// Candidate checks for the conversion lists: what can be converted at all,
+// and whether it carries the header of an encrypted file.
+#include "engine/CandidateChecks.h"
+
+#include "engine/FileAccess.h"
+#include "engine/FileHeader.h"
+#include "engine/FileNames.h"
+#include "resource.h"
+#include "ui/FileProperties.h"
+#include "ui/Messages.h"
+
+namespace {
+
+bool Silenced(const ProgramOptions& options, WarningIndex warning) { return options.Warnings[warning] != 0; }
+
+// Shows `messageId` about `path` with the program's caption unless the
+// warning is silenced; returns the refusal either way.
+int Refuse(HWND owner, const ProgramOptions& options, WarningIndex warning, UINT messageId, const char* path) {
+  if (!Silenced(options, warning)) ShowMessage(owner, IDS_PROGRAM_NAME, messageId, path);
+  return kCandidateRefused;
+}
+
+// A file handle that closes itself.
+class FileHandle {
+ public:
+  explicit FileHandle(HANDLE handle) : handle_(handle) {}
+  ~FileHandle() { Close(); }
+  FileHandle(const FileHandle&) = delete;
+  FileHandle& operator=(const FileHandle&) = delete;
+  void Close() {
+    if (handle_ && handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
+    handle_ = nullptr;
+  }
+  HANDLE get() const { return handle_; }
+  explicit operator bool() const { return handle_ && handle_ != INVALID_HANDLE_VALUE; }
+
+ private:
+  HANDLE handle_;
+};
+
+// Reads the start of the file for the header signatures; refuses with the
+// message of the failing call.
+int RecogniseHeader(HWND owner, const char* path) {
+  FileHandle file(CreateFileA(path, GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) {
+    const DWORD error = GetLastError();
+    ShowMessage(owner, IDS_PROGRAM_NAME, IDS_FILE_OPEN_FAILED, path, static_cast<int>(error));
+    return kCandidateRefused;
+  }
+  if (SetFilePointer(file.get(), 0, nullptr, FILE_BEGIN) != 0) {
+    const DWORD error = GetLastError();
+    file.Close();
+    ShowMessage(owner, IDS_PROGRAM_NAME, IDS_FILE_REWIND_FAILED, path, static_cast<int>(error));
+    return kCandidateRefused;
+  }
+  unsigned char bytes[kHeaderSize];
+  DWORD count = 0;
+  if (!ReadFile(file.get(), bytes, sizeof bytes, &count, nullptr)) {
+    const DWORD error = GetLastError();
+    file.Close();
+    ShowMessage(owner, IDS_PROGRAM_NAME, IDS_FILE_READ_FAILED, path, static_cast<int>(error));
+    return kCandidateRefused;
+  }
+  file.Close();
+  return CandidateHeaderFormat(bytes, count) != HeaderFormat::None ? kCandidateEncrypted : kCandidatePlain;
+}
+
+}  // namespace
+
+int IsFolder(HWND, const char* path, const ProgramOptions&) {
+  FileProperties record;
+  const int found = ReadFileProperties(path, record);
+  ReleaseFileProperties(record);
+  return found && record.directory ? 1 : 0;
+}
+
+int IsReadOnly(HWND, const char* path, const ProgramOptions&) {
+  FileProperties record;
+  const int found = ReadFileProperties(path, record);
+  ReleaseFileProperties(record);
+  return found && record.readOnly ? 1 : 0;
+}
+
+int TempNameFree(HWND owner, const char* path, const ProgramOptions& options) {
+  // Encryption and decoding both name their temporary file this way.
+  PathBuffer tempName;
+  if (!EncryptionTempName(path, tempName) || !FileExists(tempName)) return 1;
+  if (!Silenced(options, kWarnTempFile)) ShowMessage(owner, IDS_PROGRAM_NAME, IDS_TEMP_FILE_EXISTS, path, tempName);
+  return 0;
+}
+
+int CheckCandidate(HWND owner, const char* path, const ProgramOptions& options) {
+  if (!FileExists(path)) {
+    if (!Silenced(options, kWarnFileNotFound)) ShowMessage(owner, IDS_CAPTION_NOT_FOUND, IDS_FILE_NOT_FOUND, path);
+    return kCandidateRefused;
+  }
+  if (IsFolder(owner, path, options)) return Refuse(owner, options, kWarnFolderType, IDS_FOLDER_NOT_CONVERTED, path);
+  if (IsReadOnly(owner, path, options)) return Refuse(owner, options, kWarnLockedFile, IDS_FILE_LOCKED, path);
+  const char* extension = ExtensionOf(path);
+  if (lstrcmpiA(extension, ".tmp") == 0) return Refuse(owner, options, kWarnTempFile, IDS_TEMPORARY_FILE, path);
+  if (!TempNameFree(owner, path, options)) return kCandidateRefused;
+  if (extension[0] == '\0') return Refuse(owner, options, kWarnMissingExt, IDS_NO_EXTENSION, path);
+  return RecogniseHeader(owner, path);
+}
