@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <set>
 #include <string>
 
 #include "app/AppContext.h"
@@ -217,25 +218,53 @@ TEST_F(SettingsStore, FontKeepsTheLowEightBitsOfItsByteFields) {
   EXPECT_EQ(std::string(back.lfFaceName), std::string(31, 'F'));
 }
 
-// Runs the stamp for a program at `module` and removes its machine-wide
-// application-path and help entries afterwards.
+// Stamps for a product of the test's own and removes its machine-wide
+// entries before and after, so that nothing left by an earlier run counts.
 class ApplicationStamp : public SettingsRootTest {
  protected:
   void SetUp() override {
     SettingsRootTest::SetUp();
     savedPaths_ = App().paths;
+    RemoveMachineEntries();
   }
   void TearDown() override {
+    RemoveMachineEntries();
+    App().paths = savedPaths_;
+    SettingsRootTest::TearDown();
+  }
+
+  static void RemoveMachineEntries() {
     DeleteKeyTree(HKEY_LOCAL_MACHINE, kAppPaths);
+    DeleteKeyTree(HKEY_LOCAL_MACHINE, "Software\\Norvik Studio\\OrvaneTest Stamp");
     HKEY help;
     if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kHelp, 0, KEY_SET_VALUE, &help) == ERROR_SUCCESS) {
       RegDeleteValueA(help, "orvane.hlp");
       RegCloseKey(help);
     }
-    App().paths = savedPaths_;
-    SettingsRootTest::TearDown();
+    WriteProfileStringA("Norvik Studio", kTitle, nullptr);
   }
 
+  // The names of the application-path keys, as stored (the registry itself
+  // compares them without regard to case).
+  static std::set<std::string> AppPathNames() {
+    std::set<std::string> names;
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths",
+                      0, KEY_ENUMERATE_SUB_KEYS, &key) != ERROR_SUCCESS)
+      return names;
+    char name[256];
+    for (DWORD i = 0;; ++i) {
+      DWORD length = sizeof name;
+      if (RegEnumKeyExA(key, i, name, &length, nullptr, nullptr, nullptr, nullptr) !=
+          ERROR_SUCCESS)
+        break;
+      names.insert(name);
+    }
+    RegCloseKey(key);
+    return names;
+  }
+
+  static constexpr const char* kTitle = "OrvaneTest Stamp";
   static constexpr const char* kAppPaths =
       "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\ORVANE.EXE";
   static constexpr const char* kHelp = "Software\\Microsoft\\Windows\\Help";
@@ -253,9 +282,11 @@ TEST_F(ApplicationStamp, WritesTheMachineWideEntriesForTheModule) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.module);
+    RemoveMachineEntries();
     FillAppPaths(c.module, App().paths);
-    EXPECT_EQ(WriteApplicationStamp("Orvane for Windows 95/NT", "v3.1"), 1);
+    EXPECT_EQ(WriteApplicationStamp(kTitle, "v9.9"), 1);
 
+    EXPECT_EQ(AppPathNames().count("ORVANE.EXE"), 1u);
     RawValue path = ReadRaw(HKEY_LOCAL_MACHINE, kAppPaths, nullptr);
     EXPECT_EQ(path.type, static_cast<DWORD>(REG_SZ));
     EXPECT_EQ(path.text, c.module);
@@ -264,25 +295,23 @@ TEST_F(ApplicationStamp, WritesTheMachineWideEntriesForTheModule) {
     RawValue help = ReadRaw(HKEY_LOCAL_MACHINE, kHelp, "orvane.hlp");
     EXPECT_EQ(help.type, static_cast<DWORD>(REG_SZ));
     EXPECT_EQ(help.text, c.folder);
-    RawValue version = ReadRaw(
-        HKEY_LOCAL_MACHINE, "Software\\Norvik Studio\\Orvane for Windows 95/NT\\Version", nullptr);
+    RawValue version =
+        ReadRaw(HKEY_LOCAL_MACHINE, "Software\\Norvik Studio\\OrvaneTest Stamp\\Version", nullptr);
     EXPECT_EQ(version.type, static_cast<DWORD>(REG_SZ));
-    EXPECT_EQ(version.text, "v3.1");
-    DeleteKeyTree(HKEY_LOCAL_MACHINE, kAppPaths);
+    EXPECT_EQ(version.text, "v9.9");
+    char line[64] = "";
+    GetProfileStringA("Norvik Studio", kTitle, "", line, sizeof line);
+    EXPECT_STREQ(line, "v9.9");
   }
-
-  char line[64] = "";
-  GetProfileStringA("Norvik Studio", "Orvane for Windows 95/NT", "", line, sizeof line);
-  EXPECT_STREQ(line, "v3.1");
 }
 
 TEST_F(ApplicationStamp, WritesTheAbstractAndApplicationSections) {
   FillAppPaths("c:\\tools\\orvane.exe", App().paths);
-  WriteApplicationStamp("Product Title", "v9.9");
+  WriteApplicationStamp(kTitle, "v9.9");
   EXPECT_EQ(Raw("Abstract", "Warning").text,
-            "These settings are used by Product Title v9.9. Do NOT modify these settings "
+            "These settings are used by OrvaneTest Stamp v9.9. Do NOT modify these settings "
             "manually!");
-  EXPECT_EQ(Raw("Application", "Program").text, "Product Title");
+  EXPECT_EQ(Raw("Application", "Program").text, kTitle);
   EXPECT_EQ(Raw("Application", "Version").text, "v9.9");
   EXPECT_EQ(Raw("Application", "Company").text, "Norvik Studio");
   EXPECT_EQ(Raw("Application", "AOL").text, "No Longer Available");
@@ -293,8 +322,6 @@ TEST_F(ApplicationStamp, WritesTheAbstractAndApplicationSections) {
     EXPECT_EQ(value.type, static_cast<DWORD>(REG_SZ)) << contact;
   }
   EXPECT_EQ(AllValues().size(), 1u + 11u);  // "Abstract" and "Application" only
-  DeleteKeyTree(HKEY_LOCAL_MACHINE, "Software\\Norvik Studio\\Product Title");
-  WriteProfileStringA("Norvik Studio", "Product Title", nullptr);
 }
 
 // An empty root sends every single value to the settings file.
