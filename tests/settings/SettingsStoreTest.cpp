@@ -375,6 +375,7 @@ TEST_F(SettingsFile, SingleValuesGoToTheProfileFile) {
   EXPECT_EQ(ReadFlag("Options", "ToolBar", 0), 1);
   EXPECT_EQ(ReadFlag("Options", "Hide", 1), 0);
   EXPECT_EQ(ReadNumber("DeskTop\\Window", "Top", 0), 120);
+  EXPECT_EQ(ReadNumber("Options", "Code", 0), -1);
   char text[32];
   ReadText("Options", "Path", "", text);
   EXPECT_STREQ(text, "c:\\data");
