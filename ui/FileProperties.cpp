@@ -30,13 +30,21 @@ bool ReadClassDefault(const char* keyName, char (&out)[kPropertyTextSize]) {
   RegistryKey key;
   if (key.Open(HKEY_CLASSES_ROOT, keyName, KEY_QUERY_VALUE) != ERROR_SUCCESS) return false;
   DWORD type = 0;
-  DWORD size = sizeof out - 1;
+  DWORD size = sizeof out;
   if (RegQueryValueExA(key.get(), nullptr, nullptr, &type, reinterpret_cast<BYTE*>(out), &size) != ERROR_SUCCESS ||
       (type != REG_SZ && type != REG_EXPAND_SZ)) {
     out[0] = '\0';
     return false;
   }
-  out[size] = '\0';  // the stored text need not carry its terminator
+  // The stored text need not carry its terminator; without one, a text that
+  // fills the whole buffer is too long.
+  if (size == 0 || out[size - 1] != '\0') {
+    if (size == sizeof out) {
+      out[0] = '\0';
+      return false;
+    }
+    out[size] = '\0';
+  }
   if (type == REG_EXPAND_SZ) {
     char expanded[kPropertyTextSize];
     DWORD length = ExpandEnvironmentStringsA(out, expanded, sizeof expanded);
@@ -207,6 +215,7 @@ char* FolderOf(const char* path, char (&buffer)[kPropertyTextSize]) {
 
 HICON FileTypeIcon(const char* extension, char* typeName, bool* extracted) {
   if (extracted) *extracted = false;
+  if (!extension) extension = "";
   char keyName[kPropertyTextSize + 1];
   std::snprintf(keyName, sizeof keyName, extension[0] == '.' ? "%s" : ".%s", extension);
 
@@ -232,6 +241,7 @@ HICON FileTypeIcon(const char* extension, char* typeName, bool* extracted) {
 
 int ReadFileProperties(const char* path, FileProperties& record) {
   std::memset(&record, 0, sizeof record);
+  if (!path) return 0;
   WIN32_FIND_DATAA found;
   HANDLE search = FindFirstFileA(path, &found);
   if (search == INVALID_HANDLE_VALUE) return 0;

@@ -29,6 +29,7 @@ constexpr char kTitle[] = " File Properties";
 //   .ovd  description but no DefaultIcon
 //   .ovn  DefaultIcon without an index
 //   .ovz  DefaultIcon naming a file that holds no icons
+//   .ove  complete, the icon path an expandable text with a variable
 class TestFileTypes {
  public:
   explicit TestFileTypes(const std::string& noIconFile) {
@@ -38,11 +39,14 @@ class TestFileTypes {
     Register(".ovd", "OrvaneTestNoIcon", "Orvane Test Without Icon", "");
     Register(".ovn", "OrvaneTestNoIndex", "Orvane Test Without Index", module);
     Register(".ovz", "OrvaneTestNotIcons", "Orvane Test Bad Icon File", noIconFile + ",0");
+    SetEnvironmentVariableA("ORVANE_TEST_MODULE", module);
+    Register(".ove", "OrvaneTestExpand", "Orvane Test Expanded", "%ORVANE_TEST_MODULE%,0", REG_EXPAND_SZ);
   }
   ~TestFileTypes() {
-    for (const char* name : {".ovt", ".ovd", ".ovn", ".ovz", "OrvaneTestType\\DefaultIcon", "OrvaneTestType",
+    for (const char* name : {".ovt", ".ovd", ".ovn", ".ovz", ".ove", "OrvaneTestType\\DefaultIcon", "OrvaneTestType",
                              "OrvaneTestNoIcon", "OrvaneTestNoIndex\\DefaultIcon", "OrvaneTestNoIndex",
-                             "OrvaneTestNotIcons\\DefaultIcon", "OrvaneTestNotIcons"}) {
+                             "OrvaneTestNotIcons\\DefaultIcon", "OrvaneTestNotIcons", "OrvaneTestExpand\\DefaultIcon",
+                             "OrvaneTestExpand"}) {
       RegDeleteKeyA(HKEY_CLASSES_ROOT, name);
     }
   }
@@ -50,21 +54,21 @@ class TestFileTypes {
   TestFileTypes& operator=(const TestFileTypes&) = delete;
 
  private:
-  static void SetDefault(const std::string& keyName, const std::string& value) {
+  static void SetDefault(const std::string& keyName, const std::string& value, DWORD type = REG_SZ) {
     HKEY key;
     ASSERT_EQ(RegCreateKeyExA(HKEY_CLASSES_ROOT, keyName.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key,
                               nullptr),
               ERROR_SUCCESS)
         << keyName;
-    RegSetValueExA(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+    RegSetValueExA(key, nullptr, 0, type, reinterpret_cast<const BYTE*>(value.c_str()),
                    static_cast<DWORD>(value.size() + 1));
     RegCloseKey(key);
   }
   static void Register(const char* extension, const char* className, const char* description,
-                       const std::string& icon) {
+                       const std::string& icon, DWORD iconType = REG_SZ) {
     SetDefault(extension, className);
     SetDefault(className, description);
-    if (!icon.empty()) SetDefault(std::string(className) + "\\DefaultIcon", icon);
+    if (!icon.empty()) SetDefault(std::string(className) + "\\DefaultIcon", icon, iconType);
   }
 };
 
@@ -337,6 +341,7 @@ TEST_F(FilePropertiesTest, FileTypeRegistrations) {
       {".ovd", "Document", false},
       {".ovn", "Document", false},
       {".ovz", "Document", false},
+      {".ove", "Orvane Test Expanded", true},
       {".unregistered-here", "Document", false},
       {"", "Document", false},
   };
