@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -149,6 +150,37 @@ TEST(FileHeader, OriginalPathIsBoundedAndTerminated) {
     EXPECT_STREQ("xxxx", path);
     HeaderOriginalPath(unterminated.data(), 12, path);
     EXPECT_STREQ("", path);
+}
+
+// Random inputs of every length up to a little past the header, many with a
+// signature in front: the recognitions agree with each other and nothing is
+// read past the bytes given (the buffers are exactly that long).
+TEST(FileHeader, RandomInputs) {
+    std::mt19937 random(5);
+    for (int trial = 0; trial < 3000; ++trial) {
+        const std::size_t count = random() % 300;
+        std::vector<unsigned char> bytes(count);
+        for (unsigned char& byte : bytes) {
+            byte = static_cast<unsigned char>(random() % 4 == 0 ? 0 : random());
+        }
+        const char* signature = trial % 3 == 0 ? "OrvaneHdrBlk" : trial % 3 == 1 ? "OrvaneHeader" : nullptr;
+        if (signature != nullptr && count > 0) {
+            std::memcpy(bytes.data(), signature, std::min<std::size_t>(count, 12));
+        }
+        const HeaderFormat format = HeaderFormatOf(bytes.data(), count);
+        const HeaderFormat expected = count < 12 || signature == nullptr ? HeaderFormat::None
+                                      : trial % 3 == 0                  ? HeaderFormat::Current
+                                                                        : HeaderFormat::Earlier;
+        ASSERT_EQ(expected, format) << "trial " << trial;
+        ASSERT_EQ(count >= 276 ? format : HeaderFormat::None, CandidateHeaderFormat(bytes.data(), count));
+        char path[256];
+        HeaderOriginalPath(bytes.data(), count, path);
+        ASSERT_LE(std::strlen(path), count > 16 ? count - 16 : 0);
+        const bool matches = HeaderKeyMatches(bytes.data(), count, format, KeyMask);
+        if (count < 16 || format == HeaderFormat::None) {
+            ASSERT_FALSE(matches);
+        }
+    }
 }
 
 }  // namespace

@@ -125,7 +125,7 @@ TEST(KeyCheckValue, CombinesTheFirstTwoNumbersAndReseeds) {
     }
 }
 
-TEST(KeyHexText, SpecimenValue) {
+TEST(KeyHexText, WorkedExample) {
     char text[kKeyHexTextSize + 3];
     std::memset(text, '#', sizeof text);
     EXPECT_EQ(text, KeyHexText(0x01020304u, text));

@@ -10,6 +10,11 @@
 #include "engine/KeyHash.h"
 #include "engine/Keystream.h"
 
+// Names the path in failure messages (found by argument-dependent lookup).
+void PrintTo(KeystreamPath path, std::ostream* out) {
+    *out << KeystreamPathName(path);
+}
+
 namespace {
 
 using Bytes = std::vector<unsigned char>;
