@@ -1,3 +1,173 @@
 // Resource ids shared by Orvane.rc and the C++ sources. Numbers are part of
 // the program's interface (string ids double as message ids): never renumber.
 #pragma once
+
+// ---- Icons ---------------------------------------------------------------
+// The order of the first three matters: the file-type entry names the
+// encrypted-file icon by index ("orvane.exe,2"), which counts icon groups.
+#define IDI_PROGRAM           1000  // 32 x 32, main window and dialogs
+#define IDI_PROGRAM_SMALL     1001  // 16 x 16, caption and tray
+#define IDI_ENCRYPTED_FILE    1002  // document type of encrypted files
+#define IDI_BOX_INFORMATION   5300  // message box
+#define IDI_BOX_QUESTION      5400  // question box
+#define IDI_BOX_ERROR         5500  // error box
+
+// ---- Items of the error, message and question boxes (built in memory) ---
+// Their buttons use the standard ids IDOK, IDYES and IDNO.
+#define IDC_BOX_ICON          100
+#define IDC_BOX_TEXT          101
+
+// ---- Command hints (status line), under the command's own id -------------
+#define IDS_HINT_PROPERTIES      103
+#define IDS_HINT_ACCESS          130
+#define IDS_HINT_OPTIONS         133
+#define IDS_HINT_SETUP           134
+#define IDS_HINT_ENCRYPT         146
+#define IDS_HINT_DECODE          147
+#define IDS_HINT_EXIT            199
+#define IDS_HINT_ENCRYPT_ADD     250
+#define IDS_HINT_ENCRYPT_REMOVE  251
+#define IDS_HINT_ENCRYPT_CLEAR   252
+#define IDS_HINT_DECODE_ADD      253
+#define IDS_HINT_DECODE_REMOVE   254
+#define IDS_HINT_DECODE_CLEAR    255
+#define IDS_HINT_STATUS_BAR      301
+#define IDS_HINT_TOOL_BAR        302
+#define IDS_HINT_MINIMIZE        398
+#define IDS_HINT_TOPMOST         399
+#define IDS_HINT_FONT            430
+#define IDS_HINT_HELP_CONTENTS   901
+#define IDS_HINT_HELP_SEARCH     902
+#define IDS_HINT_HELP_ON_HELP    903
+#define IDS_HINT_WEB_SITE        997
+#define IDS_HINT_ABOUT           999
+
+// ---- Program name and version lines --------------------------------------
+#define IDS_PROGRAM_NAME         1000
+#define IDS_MAIN_TITLE           1001  // "%s - Orvane"
+#define IDS_PRODUCT_NAME         1002
+#define IDS_VERSION              1019
+#define IDS_DESCRIPTION          1020
+#define IDS_RIGHTS               1021
+
+// ---- Tool tips, under the command's id + 1000 ----------------------------
+#define IDS_TIP_PROPERTIES       1103
+#define IDS_TIP_OPTIONS          1133
+#define IDS_TIP_ENCRYPT          1146
+#define IDS_TIP_DECODE           1147
+#define IDS_TIP_ENCRYPT_ADD      1250
+#define IDS_TIP_ENCRYPT_REMOVE   1251
+#define IDS_TIP_DECODE_ADD       1253
+#define IDS_TIP_DECODE_REMOVE    1254
+#define IDS_TIP_TOPMOST          1399
+#define IDS_TIP_FONT             1430
+#define IDS_TIP_HELP             1901
+#define IDS_TIP_ABOUT            1999
+
+// ---- File dialogs and messages about listed and converted files ----------
+#define IDS_ENCRYPT_FILES_TITLE  2000
+#define IDS_ENCRYPT_FILES_FILTER 2001
+#define IDS_DECODE_FILES_TITLE   2002
+#define IDS_DECODE_FILES_FILTER  2003
+#define IDS_FILE_LOCKED          2004
+#define IDS_ALREADY_ENCRYPTED    2005
+#define IDS_NOT_ENCRYPTED        2006
+#define IDS_WRONG_KEY            2007
+#define IDS_CLEARING_FAILED      2008
+#define IDS_ALREADY_LISTED       2009
+#define IDS_NOT_ENCRYPTED_NOT_ADDED     2010
+#define IDS_ALREADY_ENCRYPTED_NOT_ADDED 2011
+#define IDS_FILE_TOO_LARGE       2012
+#define IDS_TEMPORARY_FILE       2013
+#define IDS_NO_EXTENSION         2014
+#define IDS_FOLDER_NOT_CONVERTED 2015
+#define IDS_DROP_FILES_HINT      2016
+#define IDS_TEMP_FILE_EXISTS     2017
+#define IDS_CONFIRM_QUIT_LISTED  2050
+
+// ---- Program access password ---------------------------------------------
+#define IDS_PASSWORD_INVALID_CAPTION  5100
+#define IDS_PASSWORD_INVALID          5101
+#define IDS_PASSWORD_ACCESS_DENIED    5102
+#define IDS_PASSWORD_NEW_INVALID_CAPTION 5103
+#define IDS_PASSWORD_DIFFERENT        5104
+#define IDS_PASSWORD_TOO_SHORT        5105
+#define IDS_PASSWORD_CHOOSE_LONGER    5106
+#define IDS_PASSWORD_ENTER_AGAIN      5107
+#define IDS_PASSWORD_CHANGED_CAPTION  5108
+#define IDS_PASSWORD_CHANGED          5109
+#define IDS_PASSWORD_NOT_CHANGED      5110
+#define IDS_PASSWORD_REMOVED_CAPTION  5111
+#define IDS_PASSWORD_REMOVED          5112
+
+// ---- Conversion engine: status line, box captions, log lines -------------
+#define IDS_ADDED_TO_ENCRYPT_LIST  7000
+#define IDS_ADDED_TO_DECODE_LIST   7001
+#define IDS_ENCRYPTED_COUNT        7002
+#define IDS_DECODED_COUNT          7003
+#define IDS_LISTED_FOR_ENCRYPTION  7004
+#define IDS_LISTED_FOR_DECODING    7005
+#define IDS_DECODING_UNDERWAY      7006
+#define IDS_ENCRYPTION_UNDERWAY    7007
+#define IDS_CAPTION_DUPLICATE      7008
+#define IDS_CAPTION_NOT_FOUND      7009
+#define IDS_CAPTION_ENCRYPTED      7010
+#define IDS_CAPTION_NOT_ENCRYPTED  7011
+#define IDS_CAPTION_BAD_PASSWORD   7012
+#define IDS_KEY_FOR_ENCRYPTION     7013
+#define IDS_KEY_FOR_DECODING       7014
+#define IDS_DECODING_FILE          7015
+#define IDS_DECODED_FILE           7016
+#define IDS_DECODING_CANCELED      7017
+#define IDS_ENCRYPTING_FILE        7018
+#define IDS_ENCRYPTED_FILE         7019
+#define IDS_ENCRYPTING_CANCELED    7020
+#define IDS_CLEARING_FILE          7021
+#define IDS_CLEARING_FILE_NSA      7022
+#define IDS_LOG_DECODING_FILE      7023
+#define IDS_LOG_DECODING_DONE      7024
+#define IDS_LOG_DECODING_CANCELED  7025
+#define IDS_LOG_ENCRYPTING_FILE    7026
+#define IDS_LOG_ENCRYPTING_DONE    7027
+#define IDS_LOG_ENCRYPTING_CANCELED 7028
+#define IDS_LOG_DECODE_RUN_BEGUN   7029
+#define IDS_LOG_DECODE_RUN_STOPPED 7030
+#define IDS_LOG_ENCRYPT_RUN_BEGUN  7031
+#define IDS_LOG_ENCRYPT_RUN_STOPPED 7032
+
+// ---- Built-in message table (ui/MessageTable.cpp), not resources ---------
+// The same number space as the string table: these ids never reach
+// LoadString. Named here are the ones the program reports.
+#define IDS_MESSAGE_TABLE_FIRST  60000
+#define IDS_MESSAGE_TABLE_LAST   60114
+#define IDS_READY                60000
+#define IDS_FONT_CREATE_FAILED   60001
+#define IDS_ACCELERATORS_FAILED  60002
+#define IDS_CLASS_REGISTER_FAILED 60003
+#define IDS_WINDOW_OPEN_FAILED   60004
+#define IDS_CHILD_WINDOW_FAILED  60005
+#define IDS_NO_MEMORY            60008
+#define IDS_GETDC_FAILED         60009
+#define IDS_LOADBITMAP_FAILED    60010
+#define IDS_COMPATIBLE_DC_FAILED 60011
+#define IDS_SELECTOBJECT_FAILED  60012
+#define IDS_GETOBJECT_FAILED     60013
+#define IDS_FILE_NOT_FOUND       60021
+#define IDS_FILE_CREATE_FAILED   60026
+#define IDS_FILE_OPEN_FAILED     60027
+#define IDS_FILE_REWIND_FAILED   60030
+#define IDS_FILE_SEEK_FAILED     60031
+#define IDS_FILE_READ_FAILED     60033
+#define IDS_FILE_SIGNATURE_FAILED 60036
+#define IDS_FILE_WRITE_FAILED    60037
+#define IDS_FILE_FLUSH_FAILED    60040
+#define IDS_FILE_SET_EOF_FAILED  60041
+#define IDS_FILE_CLOSE_FAILED    60042
+#define IDS_OPTIONS_SAVED        60066
+#define IDS_FILE_SIZE_FAILED     60091
+#define IDS_FILE_RENAME_FAILED   60098
+#define IDS_FILE_DELETE_FAILED   60099
+#define IDS_COMMAND_LINE_PATH    60100
+#define IDS_HELP_TOPIC_NOT_FOUND 60104
+#define IDS_FILE_COPY_FAILED     60113
+#define IDS_BLANK                60114

@@ -41,3 +41,19 @@ int AlertBeep();
 
 // Centres `window` on the desktop. Returns 1.
 int CentreDialog(HWND window);
+
+// Every in-memory dialog other than the boxes above gets a block this big.
+constexpr SIZE_T kDialogTemplateSize = 4098;
+
+// Allocates and locks a zero-filled block of kDialogTemplateSize bytes for a
+// dialog template. Returns it, or nullptr after an error box (60008, "Dialog
+// Template", 4098). The caller releases it with ReleaseTemplateBlock.
+void* LockDialogTemplate();
+
+// How many times AlertBeep has sounded in this process (read by tests, which
+// have no other way to hear whether a box was announced).
+int AlertBeepCount();
+
+// Test only: the next `count` template blocks that this module asks for fail
+// as if memory were exhausted.
+void FailTemplateBlocksForTest(int count);
