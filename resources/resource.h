@@ -83,6 +83,9 @@
 #define IDS_FOLDER_NOT_CONVERTED 2015
 #define IDS_DROP_FILES_HINT      2016
 #define IDS_TEMP_FILE_EXISTS     2017
+#define IDS_BAD_STORED_EXTENSION 2018  // decoding: the header names no plain extension
+#define IDS_FILE_TRUNCATED       2019  // decoding: the file ends inside its header
+#define IDS_NAME_TOO_LONG        2020  // a result name would pass 255 characters
 #define IDS_CONFIRM_QUIT_LISTED  2050
 
 // ---- Program access password ---------------------------------------------

@@ -1,0 +1,242 @@
+// The steps that encryption and decoding of one file have in common.
+#include "engine/Converters.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+
+#include "engine/FileAccess.h"
+#include "engine/KeyHash.h"
+#include "engine/OperationLog.h"
+#include "resource.h"
+#include "ui/Messages.h"
+
+namespace {
+
+// The keystream of the file being converted; one file at a time.
+CipherState cipher;
+
+ProgramOptions& OptionsOf(const ConversionJob* job) {
+  return job->options ? *job->options : Options();
+}
+
+int Code(DWORD error) {
+  return static_cast<int>(error);
+}
+
+}  // namespace
+
+bool SeekTo(HANDLE file, DWORD offset) {
+  // With the high half given, the offset counts as unsigned: files of 2 to
+  // 4 GiB are sought correctly.
+  LONG high = 0;
+  SetLastError(NO_ERROR);
+  const DWORD low = SetFilePointer(file, static_cast<LONG>(offset), &high, FILE_BEGIN);
+  if (low == INVALID_SET_FILE_POINTER && GetLastError() != NO_ERROR) return false;
+  return high == 0 && low == offset;
+}
+
+bool WriteAll(HANDLE file, const void* bytes, DWORD count) {
+  DWORD written = 0;
+  if (!WriteFile(file, bytes, count, &written, nullptr)) return false;
+  if (written == count) return true;
+  SetLastError(ERROR_HANDLE_DISK_FULL);
+  return false;
+}
+
+Conversion::Conversion(ConversionJob* job, const ConverterTexts& texts)
+    : owner(job->owner),
+      quiet(job->quiet != 0),
+      options(OptionsOf(job)),
+      job_(job),
+      texts_(texts) {
+  // The record holds at most 255 characters; read no further even if its
+  // terminator is missing.
+  std::snprintf(path, sizeof path, "%.*s", kJobPathSize - 1, job->path);
+  temporaryName[0] = '\0';
+  std::memset(header, 0, sizeof header);
+
+  cursor_ = SetCursor(LoadCursorA(nullptr, IDC_WAIT));
+  if (!quiet) SetStatusText(texts.working, path);
+  LogWrite(texts.logStart, path);
+  job->keyValue = JobKey(job->keyValue);
+  jobKey = job->keyValue;
+  ResetAbortPolling();
+}
+
+bool Conversion::OpenSource(bool namesFit, DWORD maxSize) {
+  if (!FileExists(path)) {
+    if (!options.Warnings[kWarnFileNotFound]) ShowMessage(owner, IDS_PROGRAM_NAME, IDS_FILE_NOT_FOUND, path);
+    return false;
+  }
+  if (!FileIsWritable(path)) {
+    if (!options.Warnings[kWarnLockedFile]) ShowMessage(owner, IDS_PROGRAM_NAME, IDS_FILE_LOCKED, path);
+    return false;
+  }
+  // A result name that would be cut would name another file.
+  if (!namesFit) {
+    ShowMessage(owner, IDS_PROGRAM_NAME, IDS_NAME_TOO_LONG, path);
+    return false;
+  }
+  if (!source.Take(CreateFileA(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                               FILE_ATTRIBUTE_NORMAL, nullptr))) {
+    ShowMessage(owner, IDS_PROGRAM_NAME, IDS_FILE_OPEN_FAILED, path, Code(GetLastError()));
+    return false;
+  }
+
+  DWORD high = 0;
+  SetLastError(NO_ERROR);
+  size = GetFileSize(source.get(), &high);
+  if (size == INVALID_FILE_SIZE && GetLastError() != NO_ERROR) {
+    const DWORD error = GetLastError();
+    source.Close();
+    ShowMessage(owner, IDS_PROGRAM_NAME, IDS_FILE_SIZE_FAILED, path, Code(error));
+    return false;
+  }
+  if (high != 0 || size > maxSize) {
+    source.Close();
+    ShowMessage(owner, IDS_PROGRAM_NAME, IDS_FILE_TOO_LARGE, path);
+    return false;
+  }
+  if (!SeekSource(0, IDS_FILE_REWIND_FAILED)) return false;
+  if (!ReadFile(source.get(), header, kHeaderSize, &headerBytes, nullptr)) {
+    const DWORD error = GetLastError();
+    source.Close();
+    ShowMessage(owner, IDS_PROGRAM_NAME, IDS_FILE_READ_FAILED, path, Code(error));
+    return false;
+  }
+  return true;
+}
+
+bool Conversion::SeekSource(DWORD offset, UINT messageId) {
+  if (SeekTo(source.get(), offset)) return true;
+  const DWORD error = GetLastError();
+  source.Close();
+  if (messageId == IDS_FILE_REWIND_FAILED) {
+    ShowMessage(owner, IDS_PROGRAM_NAME, messageId, path, Code(error));
+  } else {
+    ShowMessage(owner, IDS_PROGRAM_NAME, messageId, path, offset, Code(error));
+  }
+  return false;
+}
+
+Outcome Conversion::CreateTemporary() {
+  if (!temporary.Take(CreateFileA(temporaryName, GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr))) {
+    const DWORD error = GetLastError();
+    source.Close();
+    ShowMessage(owner, IDS_PROGRAM_NAME, IDS_FILE_CREATE_FAILED, temporaryName, Code(error));
+    return Outcome::Failed;
+  }
+  if (!SeekTo(temporary.get(), 0)) {
+    ShowMessage(owner, IDS_PROGRAM_NAME, IDS_FILE_REWIND_FAILED, temporaryName, Code(GetLastError()));
+    return Discard(Outcome::Failed);
+  }
+  return Outcome::Converted;
+}
+
+Outcome Conversion::ConvertBody(unsigned char (&block)[kBlockSize], DWORD length, CipherFormat format,
+                                bool decode) {
+  CipherStart(cipher, jobKey, format);
+  // 64 bits: a count in steps of 16384 would wrap past 4 GiB.
+  for (std::uint64_t processed = 0; processed < length; processed += kBlockSize) {
+    if (!quiet && AbortRequested(owner)) return Discard(Outcome::Cancelled);
+
+    const DWORD wanted = static_cast<DWORD>(std::min<std::uint64_t>(kBlockSize, length - processed));
+    DWORD got = 0;
+    if (!ReadFile(source.get(), block, wanted, &got, nullptr) || got != wanted) {
+      // A block that ends early would shift the rest of the body.
+      const DWORD error = got != wanted && GetLastError() == NO_ERROR ? ERROR_HANDLE_EOF : GetLastError();
+      ShowMessage(owner, IDS_PROGRAM_NAME, IDS_FILE_READ_FAILED, path, Code(error));
+      return Discard(Outcome::Failed);
+    }
+    if (decode) {
+      CipherDecode(cipher, block, got);
+    } else {
+      CipherEncrypt(cipher, block, got);
+    }
+    if (!quiet && AbortRequested(owner)) return Discard(Outcome::Cancelled);
+
+    if (!WriteAll(temporary.get(), block, got)) {
+      ShowMessage(owner, IDS_PROGRAM_NAME, IDS_FILE_WRITE_FAILED, temporaryName, Code(GetLastError()));
+      return Discard(Outcome::Failed);
+    }
+  }
+  return Outcome::Converted;
+}
+
+Outcome Conversion::FinishTemporary(DWORD end) {
+  if (!SeekTo(temporary.get(), end)) {
+    ShowMessage(owner, IDS_PROGRAM_NAME, IDS_FILE_SEEK_FAILED, temporaryName, end, Code(GetLastError()));
+    return Discard(Outcome::Failed);
+  }
+  if (!SetEndOfFile(temporary.get())) {
+    ShowMessage(owner, IDS_PROGRAM_NAME, IDS_FILE_SET_EOF_FAILED, temporaryName, end, Code(GetLastError()));
+    return Discard(Outcome::Failed);
+  }
+  if (!FlushFileBuffers(temporary.get())) {
+    ShowMessage(owner, IDS_PROGRAM_NAME, IDS_FILE_FLUSH_FAILED, temporaryName, Code(GetLastError()));
+    return Discard(Outcome::Failed);
+  }
+  if (!temporary.Close()) {
+    ShowMessage(owner, IDS_PROGRAM_NAME, IDS_FILE_CLOSE_FAILED, temporaryName, Code(GetLastError()));
+    return Discard(Outcome::Failed);
+  }
+  return Outcome::Converted;
+}
+
+Outcome Conversion::PutInPlace(const char* finalName) {
+  if (!FileExists(finalName)) {
+    if (!MoveFileA(temporaryName, finalName)) {
+      ShowMessage(owner, IDS_PROGRAM_NAME, IDS_FILE_RENAME_FAILED, temporaryName, finalName, Code(GetLastError()));
+      return Outcome::Failed;
+    }
+    return Outcome::Converted;
+  }
+  if (!CopyFileA(temporaryName, finalName, FALSE)) {
+    ShowMessage(owner, IDS_PROGRAM_NAME, IDS_FILE_COPY_FAILED, temporaryName, finalName,
+                static_cast<unsigned>(GetLastError()));
+    return Outcome::Failed;
+  }
+  if (!DeleteFileA(temporaryName)) {
+    ShowMessage(owner, IDS_PROGRAM_NAME, IDS_FILE_DELETE_FAILED, temporaryName, Code(GetLastError()));
+    return Outcome::Failed;
+  }
+  return Outcome::Converted;
+}
+
+Outcome Conversion::Discard(Outcome outcome) {
+  source.Close();
+  temporary.Close();
+  DeleteFileA(temporaryName);
+  return outcome;
+}
+
+void Conversion::Announce(Outcome outcome) {
+  source.Close();
+  temporary.Close();
+  if (outcome == Outcome::Converted) {
+    if (!quiet) SetStatusText(texts_.converted, path);
+    LogWrite(texts_.logConverted, path);
+  } else {
+    if (!quiet) SetStatusText(texts_.canceled, path);
+    LogWrite(texts_.logCanceled, path);
+  }
+}
+
+int Conversion::HandBack(Outcome outcome) {
+  SetCursor(cursor_);
+  ConversionJob* job = job_;
+  job_ = nullptr;
+  SendMessageA(owner, ConversionDone, outcome == Outcome::Converted ? 1 : 0, reinterpret_cast<LPARAM>(job));
+  switch (outcome) {
+    case Outcome::Converted:
+      return 1;
+    case Outcome::Cancelled:
+      return -1;
+    case Outcome::Failed:
+      break;
+  }
+  return 0;
+}

@@ -1,0 +1,148 @@
+// The two converters of one file, EncryptFile and DecodeFile, the file-type
+// registration of encrypted files, and the steps the two converters share.
+#pragma once
+
+#include <windows.h>
+
+#include "engine/ConversionJob.h"
+#include "engine/FileHeader.h"
+#include "engine/FileNames.h"
+#include "engine/Keystream.h"
+
+// <windows.h> maps EncryptFile to the file-system call EncryptFileA; the
+// program's converter of the same name is another thing altogether.
+#undef EncryptFile
+
+// ---- The converters --------------------------------------------------------
+//
+// Both take one job and return 1 when the file was converted, 0 when it was
+// not (the failure has been reported in a box, unless a warning switch
+// silences it), -1 when the user cancelled with Esc or Ctrl-C. On every
+// outcome they send ConversionDone with the job to its owner window just
+// before returning, and touch the job no more: the owner frees it.
+// Unless the job is quiet they show their progress on the status line and
+// poll for a cancel between blocks; they always write their log lines.
+
+// Writes the encrypted file (the plain name with its extension between
+// "(=" and "=)") through a temporary ".tmp" file beside the plain file. With
+// "Cleanup" the plain file is then overwritten (six alternating passes
+// before the final one with "NSAErasures") and deleted; the encrypted
+// file is in place before the plain file is touched. Registers the
+// encrypted extension as a file type.
+int EncryptFile(ConversionJob* job);
+
+// Checks the header and the key, writes the decoded file (the encrypted
+// file's folder and base name, the extension stored in the header) through a
+// temporary ".tmp" file, and with "Cleanup" deletes the encrypted file.
+// Refuses, before writing anything, a header whose stored extension is not a
+// plain file-name extension and a file shorter than its header.
+int DecodeFile(ConversionJob* job);
+
+// Registers ".<extension>" under HKEY_CLASSES_ROOT as the type "Encrypted
+// File" with `description` and the program's icon `iconIndex`. Registry
+// failures are ignored; returns 1.
+int RegisterEncryptedType(const char* extension, const char* description, int iconIndex);
+
+// ---- Shared by the converters ----------------------------------------------
+
+constexpr DWORD kBlockSize = 16384;
+
+// An open file handle that closes itself.
+class ScopedFile {
+ public:
+  ScopedFile() = default;
+  ~ScopedFile() { Close(); }
+  ScopedFile(const ScopedFile&) = delete;
+  ScopedFile& operator=(const ScopedFile&) = delete;
+
+  // Takes what CreateFileA returned; false (and empty) for a failed call.
+  bool Take(HANDLE handle) {
+    Close();
+    if (handle != INVALID_HANDLE_VALUE) handle_ = handle;
+    return handle_ != nullptr;
+  }
+  // True when nothing was open or CloseHandle succeeded; the handle is
+  // forgotten either way.
+  bool Close() {
+    HANDLE handle = handle_;
+    handle_ = nullptr;
+    return !handle || CloseHandle(handle);
+  }
+  HANDLE get() const { return handle_; }
+
+ private:
+  HANDLE handle_ = nullptr;
+};
+
+enum class Outcome { Converted, Failed, Cancelled };
+
+// Texts that tell the two directions apart.
+struct ConverterTexts {
+  UINT working;      // status line at the start
+  UINT logStart;     // log line at the start
+  UINT converted;    // status line after success
+  UINT logConverted;
+  UINT canceled;     // status line after failure or cancel
+  UINT logCanceled;
+};
+
+// One call of a converter: the job's data copied out of the record, the
+// source file (plain or encrypted) and the temporary file.
+class Conversion {
+ public:
+  // Wait cursor, start status text and log line, job key ORed into the job.
+  Conversion(ConversionJob* job, const ConverterTexts& texts);
+  Conversion(const Conversion&) = delete;
+  Conversion& operator=(const Conversion&) = delete;
+
+  // Existence, write protection and name length checks, opening, size
+  // (refused above maxSize), rewinding and reading the first bytes into
+  // header / headerBytes. False after a refusal or a reported failure.
+  bool OpenSource(bool namesFit, DWORD maxSize);
+  // Seeks the source; false after closing it and reporting `messageId`
+  // (60030 without the offset, 60031 with it).
+  bool SeekSource(DWORD offset, UINT messageId);
+  // Creates the temporary file and rewinds it.
+  Outcome CreateTemporary();
+  // Converts `length` bytes from the source's position to the temporary
+  // file's, one block at a time, polling for a cancel before and after each
+  // block's conversion. Discards the temporary file unless all went well.
+  Outcome ConvertBody(unsigned char (&block)[kBlockSize], DWORD length, CipherFormat format, bool decode);
+  // Seeks the temporary file to `end`, sets its end, flushes and closes it.
+  Outcome FinishTemporary(DWORD end);
+  // Moves the temporary file to `finalName`, or copies it over a file of
+  // that name and deletes it.
+  Outcome PutInPlace(const char* finalName);
+  // Reports nothing: closes both files and deletes the temporary file.
+  Outcome Discard(Outcome outcome);
+  // Closes what is open; the status text and log line of the outcome.
+  void Announce(Outcome outcome);
+  // Restores the cursor, sends ConversionDone and gives the result value.
+  int HandBack(Outcome outcome);
+
+  char path[kJobPathSize];
+  PathBuffer temporaryName;
+  HWND owner;
+  bool quiet;
+  const ProgramOptions& options;
+  std::uint32_t jobKey;
+
+  ScopedFile source;
+  ScopedFile temporary;
+  DWORD size = 0;
+  unsigned char header[kHeaderSize];
+  DWORD headerBytes = 0;
+
+ private:
+  ConversionJob* job_;
+  const ConverterTexts& texts_;
+  HCURSOR cursor_;
+};
+
+// Seeks to an unsigned 32-bit offset from the start; true when the file
+// pointer is there.
+bool SeekTo(HANDLE file, DWORD offset);
+
+// Writes all `count` bytes; a write that stops short counts as failed, with
+// ERROR_HANDLE_DISK_FULL as its error code.
+bool WriteAll(HANDLE file, const void* bytes, DWORD count);

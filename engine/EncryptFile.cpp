@@ -1,0 +1,171 @@
+// Encryption of one file, the clearing of the plain file it leaves behind,
+// and the registration of the encrypted file type.
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+
+#include "app/AppContext.h"
+#include "engine/Converters.h"
+#include "engine/FileAccess.h"
+#include "resource.h"
+#include "settings/RegistryKey.h"
+#include "ui/Messages.h"
+
+namespace {
+
+constexpr ConverterTexts kEncryptionTexts = {
+    IDS_ENCRYPTING_FILE, IDS_LOG_ENCRYPTING_FILE,  IDS_ENCRYPTED_FILE,
+    IDS_LOG_ENCRYPTING_DONE, IDS_ENCRYPTING_CANCELED, IDS_LOG_ENCRYPTING_CANCELED,
+};
+
+constexpr char kEncryptedFileType[] = "Encrypted File";
+constexpr int kEncryptedFileIcon = 2;  // the third icon group, IDI_ENCRYPTED_FILE
+
+// The size limit of a plain file: its encrypted file, header included, must
+// stay below 4 GiB, or decoding would refuse it as too large.
+constexpr DWORD kLargestPlainFile = 0xFFFFFFFFu - kHeaderSize;
+
+constexpr int kErasurePasses = 6;
+constexpr unsigned char kErasureOnes = 0xFF;
+constexpr unsigned char kErasureZeros = 0x00;
+constexpr unsigned char kClearingByte = 0xF6;
+
+// The block buffer of the encryption, also used by the clearing passes.
+unsigned char block[kBlockSize];
+
+// One pass over the whole plain file: from offset 0, every 16 KB block is
+// overwritten in full with `pattern` (so the file grows to a whole number of
+// blocks). On failure the plain file is closed and the failure reported.
+bool OverwritePass(Conversion& c, unsigned char pattern) {
+  if (!SeekTo(c.source.get(), 0)) {
+    const DWORD error = GetLastError();
+    c.source.Close();
+    ShowMessage(c.owner, IDS_PROGRAM_NAME, IDS_FILE_SEEK_FAILED, c.path, 0u, static_cast<int>(error));
+    return false;
+  }
+  std::memset(block, pattern, sizeof block);
+  for (std::uint64_t offset = 0; offset < c.size; offset += kBlockSize) {
+    if (!WriteAll(c.source.get(), block, kBlockSize)) {
+      const DWORD error = GetLastError();
+      c.source.Close();
+      ShowMessage(c.owner, IDS_PROGRAM_NAME, IDS_CLEARING_FAILED, c.path, static_cast<int>(error));
+      return false;
+    }
+  }
+  return true;
+}
+
+// Makes the pattern of the pass just written reach the disk before the next
+// one overwrites it.
+bool FlushPass(Conversion& c) {
+  if (FlushFileBuffers(c.source.get())) return true;
+  const DWORD error = GetLastError();
+  c.source.Close();
+  ShowMessage(c.owner, IDS_PROGRAM_NAME, IDS_FILE_FLUSH_FAILED, c.path, static_cast<int>(error));
+  return false;
+}
+
+// Overwrites the plain file's content: with "NSAErasures" six alternating
+// passes of ones and zeros, each flushed, then the final pass of 0xF6 bytes,
+// flushed too; without it the final pass alone. Pass by pass rather than
+// block by block, so that a large file costs seven sequential sweeps instead
+// of seven seeks and flushes per block. An empty file gets no pass.
+bool ClearPlainFile(Conversion& c) {
+  const bool nsa = c.options.NSAErasures != 0;
+  if (!c.quiet) SetStatusText(nsa ? IDS_CLEARING_FILE_NSA : IDS_CLEARING_FILE, c.path);
+  if (c.size > 0) {
+    if (nsa) {
+      for (int pass = 0; pass < kErasurePasses; ++pass) {
+        if (!OverwritePass(c, pass % 2 == 0 ? kErasureOnes : kErasureZeros) || !FlushPass(c)) return false;
+      }
+    }
+    if (!OverwritePass(c, kClearingByte)) return false;
+    if (nsa && !FlushPass(c)) return false;
+  }
+  FlushFileBuffers(c.source.get());
+  return true;
+}
+
+Outcome Encrypt(Conversion& c, PathBuffer& encryptedName) {
+  const bool namesFit = EncryptionTempName(c.path, c.temporaryName) && EncryptedName(c.path, encryptedName);
+  if (!c.OpenSource(namesFit, kLargestPlainFile)) return Outcome::Failed;
+  if (HeaderFormatOf(c.header, c.headerBytes) != HeaderFormat::None) {
+    c.source.Close();
+    ShowMessage(c.owner, IDS_PROGRAM_NAME, IDS_ALREADY_ENCRYPTED, c.path);
+    return Outcome::Failed;
+  }
+  if (!c.SeekSource(0, IDS_FILE_REWIND_FAILED)) return Outcome::Failed;
+  if (c.CreateTemporary() != Outcome::Converted) return Outcome::Failed;
+
+  // The path has at most 255 characters, so the header always takes it.
+  FileHeader fileHeader;
+  BuildFileHeader(fileHeader, c.jobKey, c.path);
+  if (!WriteAll(c.temporary.get(), fileHeader.bytes, kHeaderSize)) {
+    ShowMessage(c.owner, IDS_PROGRAM_NAME, IDS_FILE_SIGNATURE_FAILED, c.temporaryName,
+                static_cast<int>(GetLastError()));
+    return c.Discard(Outcome::Failed);
+  }
+  if (!SeekTo(c.temporary.get(), kHeaderSize)) {
+    ShowMessage(c.owner, IDS_PROGRAM_NAME, IDS_FILE_SEEK_FAILED, c.temporaryName, static_cast<unsigned>(kHeaderSize),
+                static_cast<int>(GetLastError()));
+    return c.Discard(Outcome::Failed);
+  }
+  const Outcome body = c.ConvertBody(block, c.size, CipherFormat::Current, false);
+  if (body != Outcome::Converted) return body;
+  const Outcome finished = c.FinishTemporary(c.size + kHeaderSize);
+  if (finished != Outcome::Converted) return finished;
+
+  // The encrypted file goes into place before the plain file is touched: a
+  // failure while clearing then leaves a complete encrypted file under its
+  // proper name.
+  if (c.PutInPlace(encryptedName) != Outcome::Converted) return Outcome::Failed;
+  if (!c.options.Cleanup) {
+    c.source.Close();
+    return Outcome::Converted;
+  }
+  if (!ClearPlainFile(c)) return Outcome::Failed;
+  c.source.Close();
+  if (!DeleteFileA(c.path)) {
+    ShowMessage(c.owner, IDS_PROGRAM_NAME, IDS_FILE_DELETE_FAILED, c.path, static_cast<int>(GetLastError()));
+    return Outcome::Failed;
+  }
+  return Outcome::Converted;
+}
+
+// Sets the default value of a key below HKEY_CLASSES_ROOT; failures are
+// ignored.
+void SetClassDefault(const char* key, const char* value) {
+  RegistryKey entry;
+  if (entry.Create(HKEY_CLASSES_ROOT, key, KEY_SET_VALUE) != ERROR_SUCCESS) return;
+  RegSetValueExA(entry.get(), nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(value),
+                 static_cast<DWORD>(std::strlen(value) + 1));
+}
+
+}  // namespace
+
+int RegisterEncryptedType(const char* extension, const char* description, int iconIndex) {
+  char key[kPathSize];
+  char value[kPathSize + 16];
+  std::snprintf(key, sizeof key, ".%s", extension);
+  SetClassDefault(key, kEncryptedFileType);
+  SetClassDefault(kEncryptedFileType, description);
+  std::snprintf(key, sizeof key, "%s\\DefaultIcon", kEncryptedFileType);
+  std::snprintf(value, sizeof value, "%s,%d", App().paths.module, iconIndex);
+  SetClassDefault(key, value);
+  return 1;
+}
+
+int EncryptFile(ConversionJob* job) {
+  Conversion c(job, kEncryptionTexts);
+  PathBuffer encryptedName = "";
+  const Outcome outcome = Encrypt(c, encryptedName);
+  c.Announce(outcome);
+  if (outcome == Outcome::Converted) {
+    const char* extension = ExtensionOf(c.path);
+    char type[kPathSize];
+    std::snprintf(type, sizeof type, "(=%s=)", *extension == '.' ? extension + 1 : extension);
+    char description[kStringSize];
+    if (GetString(description, IDS_PRODUCT_NAME)) RegisterEncryptedType(type, description, kEncryptedFileIcon);
+  }
+  return c.HandBack(outcome);
+}
