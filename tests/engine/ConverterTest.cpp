@@ -1,0 +1,379 @@
+// EncryptFile and DecodeFile on real files under Wine: round trips checked
+// against an encryption computed from the format's rules, every refusal with
+// its box and the files left as they were, cancelling, the names of results,
+// the clearing of the plain file, and the registered file type.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "app/AppContext.h"
+#include "engine/Converters.h"
+#include "engine/KeyHash.h"
+#include "tests/engine/ConverterFixture.h"
+
+namespace {
+
+// Byte strings can be long: say where they differ instead of printing them.
+testing::AssertionResult SameBytes(const std::string& actual, const std::string& expected) {
+  if (actual == expected) return testing::AssertionSuccess();
+  size_t at = 0;
+  while (at < actual.size() && at < expected.size() && actual[at] == expected[at]) ++at;
+  return testing::AssertionFailure() << "sizes " << actual.size() << " and " << expected.size()
+                                     << ", first difference at byte " << at;
+}
+
+std::string NotFound(const std::string& path) { return "File: " + path + "\r\rFile not found."; }
+std::string Locked(const std::string& path) {
+  return "File: " + path + "\r\rThis file is write-protected on the disk.\rPlease unlock the file before converting it.";
+}
+std::string TooLarge(const std::string& path) { return "File: " + path + "\r\rThis file is too large to convert"; }
+std::string BadExtension(const std::string& path) {
+  return "File: " + path + "\r\rThe header of this file holds an invalid file name extension.\rThe file cannot be decoded.";
+}
+std::string NameTooLong(const std::string& path) {
+  return "File: " + path +
+         "\r\rThe name of the converted file would be longer than 255 characters.\rPlease give this file a shorter name.";
+}
+
+struct RoundTripCase {
+  size_t size;
+  bool cleanup;
+};
+
+class RoundTrip : public ConverterTest, public testing::WithParamInterface<RoundTripCase> {};
+
+TEST_P(RoundTrip, EncryptsByTheFormatAndDecodesBack) {
+  const RoundTripCase param = GetParam();
+  options.Cleanup = param.cleanup;
+  const std::string plainPath = In("Report.doc");
+  const std::string encryptedPath = In("Report.(=doc=)");
+  const std::string plain = Pattern(param.size, static_cast<unsigned>(param.size));
+  WriteBytes(plainPath, plain);
+
+  ASSERT_EQ(Encrypt(plainPath), 1);
+  EXPECT_TRUE(SameBytes(ReadBytes(encryptedPath), reference::EncryptedFile(plain, plainPath, JobKey())));
+  EXPECT_EQ(PathExists(plainPath), !param.cleanup);
+  EXPECT_FALSE(PathExists(In("Report.tmp")));
+  std::vector<std::string> status = {"Encrypting " + plainPath + " ..."};
+  if (param.cleanup) status.push_back("Clearing " + plainPath + " ...");
+  status.push_back(plainPath + " Encrypted successfully");
+  EXPECT_EQ(statusTexts, status);
+
+  statusTexts.clear();
+  ASSERT_EQ(Decode(encryptedPath), 1);
+  EXPECT_TRUE(SameBytes(ReadBytes(plainPath), plain));
+  EXPECT_EQ(PathExists(encryptedPath), !param.cleanup);
+  EXPECT_FALSE(PathExists(In("Report.tmp")));
+  EXPECT_EQ(statusTexts, (std::vector<std::string>{"Decoding " + encryptedPath + " ...",
+                                                   "Decoded " + encryptedPath + " successfully"}));
+}
+
+INSTANTIATE_TEST_SUITE_P(Sizes, RoundTrip,
+                         testing::Values(RoundTripCase{0, true}, RoundTripCase{0, false}, RoundTripCase{1, true},
+                                         RoundTripCase{1, false}, RoundTripCase{16383, true},
+                                         RoundTripCase{16383, false}, RoundTripCase{16384, true},
+                                         RoundTripCase{16384, false}, RoundTripCase{16385, true},
+                                         RoundTripCase{16385, false}, RoundTripCase{300001, true},
+                                         RoundTripCase{300001, false}),
+                         [](const testing::TestParamInfo<RoundTripCase>& param) {
+                           return std::to_string(param.param.size) + (param.param.cleanup ? "BytesCleanup" : "BytesKept");
+                         });
+
+// After a refusal or a cancel: the file as it was, no temporary file and
+// (when named) no result.
+void ExpectUntouched(const std::string& path, const std::string& bytes, const std::string& temporary,
+                     const std::string& result = "") {
+  EXPECT_TRUE(SameBytes(ReadBytes(path), bytes)) << path;
+  EXPECT_FALSE(PathExists(temporary)) << temporary;
+  if (!result.empty()) {
+    EXPECT_FALSE(PathExists(result)) << result;
+  }
+}
+
+TEST_F(ConverterTest, MissingAndReadOnlyFilesAreRefusedWithTheirBoxOrSilently) {
+  for (int silent = 0; silent <= 1; ++silent) {
+    options.Warnings[kWarnFileNotFound] = silent;
+    options.Warnings[kWarnLockedFile] = silent;
+    const std::string missing = In("missing.doc");
+    EXPECT_EQ(Encrypt(missing, silent ? std::vector<std::string>{} : std::vector<std::string>{NotFound(missing)}), 0);
+    EXPECT_EQ(statusTexts.back(), "Encrypting of " + missing + " canceled");
+    const std::string missingEncrypted = In("missing.(=doc=)");
+    EXPECT_EQ(Decode(missingEncrypted, silent ? std::vector<std::string>{} : std::vector<std::string>{NotFound(missingEncrypted)}), 0);
+    EXPECT_EQ(statusTexts.back(), "Decoding of " + missingEncrypted + " canceled");
+
+    const std::string locked = In("locked.doc");
+    WriteBytes(locked, "plain text");
+    SetFileAttributesA(locked.c_str(), FILE_ATTRIBUTE_READONLY);
+    EXPECT_EQ(Encrypt(locked, silent ? std::vector<std::string>{} : std::vector<std::string>{Locked(locked)}), 0);
+    ExpectUntouched(locked, "plain text", In("locked.tmp"), In("locked.(=doc=)"));
+    EXPECT_EQ(statusTexts.back(), "Encrypting of " + locked + " canceled");
+    SetFileAttributesA(locked.c_str(), FILE_ATTRIBUTE_NORMAL);
+  }
+}
+
+TEST_F(ConverterTest, AFileOpenedExclusivelyElsewhereGivesTheSharingViolation) {
+  const std::string path = In("busy.doc");
+  WriteBytes(path, "in use");
+  HANDLE other = CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(other, INVALID_HANDLE_VALUE);
+  EXPECT_EQ(Encrypt(path, {"File: " + path + "\r\rError detected opening this disk file\r\rCode 32"}), 0);
+  CloseHandle(other);
+  ExpectUntouched(path, "in use", In("busy.tmp"), In("busy.(=doc=)"));
+}
+
+TEST_F(ConverterTest, EachConverterRefusesWhatIsNotItsToConvert) {
+  // Encrypted already, even when shorter than a header: nothing is written.
+  const std::string encrypted = In("twice.doc");
+  const std::string shortHeader = std::string("OrvaneHdrBlk") + Pattern(88);
+  WriteBytes(encrypted, shortHeader);
+  EXPECT_EQ(Encrypt(encrypted, {"File: " + encrypted + "\r\rThis file has already been encrypted"}), 0);
+  ExpectUntouched(encrypted, shortHeader, In("twice.tmp"), In("twice.(=doc=)"));
+
+  const std::string plain = In("plain.(=doc=)");
+  WriteBytes(plain, Pattern(1000));
+  EXPECT_EQ(Decode(plain, {"File: " + plain + "\r\rThis file has not been encrypted"}), 0);
+  ExpectUntouched(plain, Pattern(1000), In("plain.tmp"), In("plain.doc"));
+
+  // Another key: refused before the temporary file exists.
+  const std::string other = In("other.(=doc=)");
+  const std::string otherBytes = reference::EncryptedFile(Pattern(5000), "C:\\x\\other.doc", JobKey() ^ 0x10);
+  WriteBytes(other, otherBytes);
+  EXPECT_EQ(Decode(other, {"File: " + other + "\r\rThis file was not encrypted with the current key"}), 0);
+  ExpectUntouched(other, otherBytes, In("other.tmp"), In("other.doc"));
+  EXPECT_EQ(statusTexts.back(), "Decoding of " + other + " canceled");
+}
+
+TEST_F(ConverterTest, ForgedAndTruncatedHeadersAreRefusedBeforeAnythingIsWritten) {
+  const std::uint32_t check = reference::CheckValue(JobKey());
+  const std::string unterminated(260, 'x');
+  struct Forged {
+    const char* file;
+    std::string pathField;
+    bool tooLong;
+  };
+  const std::vector<Forged> forged = {
+      {"colon.(=x=)", "C:\\docs\\a.doc:stream", false},
+      {"less.(=x=)", "C:\\docs\\a.d<c", false},
+      {"star.(=x=)", "C:\\docs\\a.d*c", false},
+      {"quote.(=x=)", "C:\\docs\\a.d\"c", false},
+      {"pipe.(=x=)", "C:\\docs\\a.d|c", false},
+      {"control.(=x=)", "C:\\docs\\a.d\x01" "c", false},
+      {"dot.(=x=)", "C:\\docs\\a.", false},
+      {"blank.(=x=)", "C:\\docs\\a.doc ", false},
+      {"open.(=x=)", unterminated, false},
+      {"long.(=x=)", "C:\\a." + std::string(240, 'e'), true},
+  };
+  for (const Forged& f : forged) {
+    const std::string path = In(f.file);
+    const std::string bytes = reference::Header("OrvaneHdrBlk", check, f.pathField) + Pattern(100);
+    WriteBytes(path, bytes);
+    EXPECT_EQ(Decode(path, {f.tooLong ? NameTooLong(path) : BadExtension(path)}), 0) << f.file;
+    ExpectUntouched(path, bytes, path.substr(0, path.size() - 6) + ".tmp");
+  }
+  // Only the stored file name's extension counts: a path elsewhere in the
+  // header still decodes beside the encrypted file.
+  const std::string elsewhere = In("elsewhere.(=x=)");
+  WriteBytes(elsewhere, reference::EncryptedFile("abc", "..\\..\\Windows\\evil.exe", JobKey()));
+  EXPECT_EQ(Decode(elsewhere), 1);
+  EXPECT_EQ(ReadBytes(In("elsewhere.exe")), "abc");
+
+  // A valid signature and check value, then the file ends inside the header.
+  const std::string truncated = In("cut.(=doc=)");
+  const std::string cut = reference::EncryptedFile(Pattern(50), "C:\\docs\\cut.doc", JobKey()).substr(0, 200);
+  WriteBytes(truncated, cut);
+  EXPECT_EQ(Decode(truncated, {"File: " + truncated +
+                               "\r\rThis file is shorter than its header.\rThe file is damaged and cannot be decoded."}),
+            0);
+  ExpectUntouched(truncated, cut, In("cut.tmp"), In("cut.doc"));
+}
+
+TEST_F(ConverterTest, ResultNamesLongerThan255CharactersAreRefused) {
+  // The encrypted name is four characters longer than the plain one.
+  const std::string plain = In(std::string(253 - In("").size() - 4, 'n') + ".doc");
+  ASSERT_EQ(plain.size(), 253u);
+  WriteBytes(plain, "text");
+  EXPECT_EQ(Encrypt(plain, {NameTooLong(plain)}), 0);
+  EXPECT_EQ(ReadBytes(plain), "text");
+}
+
+TEST_F(ConverterTest, FilesOf4GiBAndMoreAreRefused) {
+  // Sparse files: Wine extends a file without writing its bytes.
+  auto sparse = [](const std::string& path, LONG high, LONG low, const std::string& start) {
+    WriteBytes(path, start);
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    SetFilePointer(file, low, &high, FILE_BEGIN);
+    EXPECT_TRUE(SetEndOfFile(file));
+    CloseHandle(file);
+  };
+  const std::string huge = In("huge.doc");
+  sparse(huge, 1, 0x40000000, "plain");
+  EXPECT_EQ(Encrypt(huge, {TooLarge(huge)}), 0);
+  EXPECT_FALSE(PathExists(In("huge.tmp")));
+
+  const std::string hugeEncrypted = In("huge.(=doc=)");
+  sparse(hugeEncrypted, 1, 0x40000000, reference::Header("OrvaneHdrBlk", reference::CheckValue(JobKey()), "a.doc"));
+  EXPECT_EQ(Decode(hugeEncrypted, {TooLarge(hugeEncrypted)}), 0);
+  DeleteFileA(hugeEncrypted.c_str());
+
+  // Its encrypted file would reach 4 GiB, which decoding could not take.
+  const std::string almost = In("almost.doc");
+  sparse(almost, 0, static_cast<LONG>(0xFFFFFFFFu - 276 + 1), "plain");
+  EXPECT_EQ(Encrypt(almost, {TooLarge(almost)}), 0);
+  EXPECT_FALSE(PathExists(In("almost.tmp")));
+}
+
+TEST_F(ConverterTest, EscInTheOwnersQueueCancelsUnlessTheJobIsQuiet) {
+  const std::string plainPath = In("Letter.doc");
+  const std::string plain = Pattern(100000);
+  WriteBytes(plainPath, plain);
+
+  PostMessageA(owner, WM_KEYDOWN, VK_ESCAPE, 0);
+  EXPECT_EQ(Encrypt(plainPath), -1);
+  ExpectUntouched(plainPath, plain, In("Letter.tmp"), In("Letter.(=doc=)"));
+  EXPECT_EQ(statusTexts.back(), "Encrypting of " + plainPath + " canceled");
+
+  // Quiet: no polling, so the key is still waiting; and no status texts.
+  quiet = 1;
+  statusTexts.clear();
+  PostMessageA(owner, WM_KEYDOWN, VK_ESCAPE, 0);
+  EXPECT_EQ(Encrypt(plainPath), 1);
+  EXPECT_TRUE(TakeKeyMessages());
+  EXPECT_TRUE(statusTexts.empty());
+  quiet = 0;
+
+  const std::string encryptedPath = In("Letter.(=doc=)");
+  const std::string encrypted = ReadBytes(encryptedPath);
+  PostMessageA(owner, WM_CHAR, 27, 0);
+  EXPECT_EQ(Decode(encryptedPath), -1);
+  ExpectUntouched(encryptedPath, encrypted, In("Letter.tmp"), In("Letter.doc"));
+
+  // Any other key is taken and dropped; the conversion goes on.
+  PostMessageA(owner, WM_KEYDOWN, 'A', 0);
+  EXPECT_EQ(Decode(encryptedPath), 1);
+  EXPECT_FALSE(TakeKeyMessages());
+  EXPECT_EQ(ReadBytes(plainPath), plain);
+}
+
+TEST_F(ConverterTest, ResultsReplaceFilesOfTheirNameAndTakeTheirNameFromWhereTheyLie) {
+  options.Cleanup = 0;
+  const std::string plainPath = In("x.doc");
+  const std::string plain = Pattern(20000, 1);
+  WriteBytes(plainPath, plain);
+  WriteBytes(In("x.(=doc=)"), "an older encrypted file");
+  WriteBytes(In("x.tmp"), "someone's temporary file");
+  ASSERT_EQ(Encrypt(plainPath), 1);
+  EXPECT_TRUE(SameBytes(ReadBytes(In("x.(=doc=)")), reference::EncryptedFile(plain, plainPath, JobKey())));
+  EXPECT_FALSE(PathExists(In("x.tmp")));
+
+  WriteBytes(plainPath, "edited since");
+  ASSERT_EQ(Decode(In("x.(=doc=)")), 1);
+  EXPECT_TRUE(SameBytes(ReadBytes(plainPath), plain));
+
+  // Moved and renamed: folder and base name from where the file lies now.
+  options.Cleanup = 1;
+  CreateDirectoryA(In("moved").c_str(), nullptr);
+  ASSERT_TRUE(MoveFileA(In("x.(=doc=)").c_str(), In("moved\\other.(=doc=)").c_str()));
+  ASSERT_EQ(Decode(In("moved\\other.(=doc=)")), 1);
+  EXPECT_TRUE(SameBytes(ReadBytes(In("moved\\other.doc")), plain));
+
+  // Extensions keep their case; only the last one is bracketed.
+  WriteBytes(In("archive.tar.GZ"), "tarball");
+  ASSERT_EQ(Encrypt(In("archive.tar.GZ")), 1);
+  EXPECT_TRUE(PathExists(In("archive.tar.(=GZ=)")));
+  ASSERT_EQ(Decode(In("archive.tar.(=GZ=)")), 1);
+  EXPECT_EQ(ReadBytes(In("archive.tar.GZ")), "tarball");
+}
+
+TEST_F(ConverterTest, AnEncryptedFileUnderItsOriginalNameDecodesInPlace) {
+  // x.doc holds the encryption of x.doc: the decoded file replaces it and
+  // "Cleanup" must not delete it afterwards.
+  const std::string path = In("x.doc");
+  const std::string plain = Pattern(3000, 2);
+  WriteBytes(path, reference::EncryptedFile(plain, "C:\\docs\\x.doc", JobKey()));
+  ASSERT_EQ(Decode(path), 1);
+  EXPECT_TRUE(SameBytes(ReadBytes(path), plain));
+  EXPECT_FALSE(PathExists(In("x.tmp")));
+
+  // A stored ".tmp" extension names the temporary file itself.
+  WriteBytes(In("y.(=tmp=)"), reference::EncryptedFile(plain, "C:\\docs\\y.TMP", JobKey()));
+  ASSERT_EQ(Decode(In("y.(=tmp=)")), 1);
+  EXPECT_TRUE(SameBytes(ReadBytes(In("y.tmp")), plain));
+  EXPECT_FALSE(PathExists(In("y.(=tmp=)")));
+}
+
+TEST_F(ConverterTest, EarlierFormatDecodesWithoutDrawingRandomNumbers) {
+  const std::string path = In("Memo.(=txt=)");
+  const std::string plain = Pattern(40000, 3);
+  WriteBytes(path, reference::EarlierFormatFile(plain, "C:\\old\\Memo.txt", JobKey()));
+  SeedRandom(777);
+  ASSERT_EQ(Decode(path), 1);
+  EXPECT_EQ(RandomSeed(), 777u);
+  EXPECT_TRUE(SameBytes(ReadBytes(In("Memo.txt")), plain));
+  EXPECT_FALSE(PathExists(path));
+}
+
+TEST_F(ConverterTest, ClearingOverwritesWholeBlocksBeforeThePlainFileIsDeleted) {
+  // A second name of the plain file keeps its content readable after the
+  // plain file's name is deleted: it shows what the last pass left.
+  struct Case {
+    const char* name;
+    size_t size;
+    LONG nsa;
+  };
+  for (const Case& c : {Case{"one.doc", 1, 1}, Case{"blocks.doc", 50000, 1}, Case{"single.doc", 20000, 0}}) {
+    options.NSAErasures = c.nsa;
+    const std::string path = In(c.name);
+    const std::string plain = Pattern(c.size, 4);
+    WriteBytes(path, plain);
+    const std::string link = path + ".link";
+    ASSERT_TRUE(CreateHardLinkA(link.c_str(), path.c_str(), nullptr));
+    statusTexts.clear();
+    ASSERT_EQ(Encrypt(path), 1) << c.name;
+    EXPECT_FALSE(PathExists(path));
+    const std::string encryptedPath = path.substr(0, path.size() - 4) + ".(=doc=)";
+    EXPECT_TRUE(SameBytes(ReadBytes(encryptedPath), reference::EncryptedFile(plain, path, JobKey())));
+    const size_t blocks = (c.size + 16383) / 16384;
+    EXPECT_TRUE(SameBytes(ReadBytes(link), std::string(blocks * 16384, '\xF6'))) << c.name;
+    EXPECT_EQ(statusTexts[1], std::string(c.nsa ? "Clearing (NSA) " : "Clearing ") + path + " ...");
+  }
+}
+
+TEST_F(ConverterTest, APlainFileIsNotClearedUntilItsEncryptedFileIsInPlace) {
+  const std::string plainPath = In("kept.doc");
+  const std::string plain = Pattern(30000, 5);
+  WriteBytes(plainPath, plain);
+  // A folder holds the encrypted name: the copy over it fails.
+  const std::string encryptedPath = In("kept.(=doc=)");
+  ASSERT_TRUE(CreateDirectoryA(encryptedPath.c_str(), nullptr));
+  WriteBytes(In("probe.bin"), "x");
+  ASSERT_FALSE(CopyFileA(In("probe.bin").c_str(), encryptedPath.c_str(), FALSE));
+  const unsigned code = GetLastError();
+
+  const std::string temporary = In("kept.tmp");
+  EXPECT_EQ(Encrypt(plainPath, {"File: " + temporary + "\r\rError detected copying this file\rTo: " + encryptedPath +
+                                "\r\rCode " + std::to_string(code)}),
+            0);
+  EXPECT_TRUE(SameBytes(ReadBytes(plainPath), plain));
+  EXPECT_TRUE(SameBytes(ReadBytes(temporary), reference::EncryptedFile(plain, plainPath, JobKey())));
+}
+
+TEST_F(ConverterTest, EncryptionRegistersTheBracketedExtensionAsAFileType) {
+  RegDeleteKeyA(HKEY_CLASSES_ROOT, ".(=doc=)");
+  RegDeleteKeyA(HKEY_CLASSES_ROOT, "Encrypted File\\DefaultIcon");
+  RegDeleteKeyA(HKEY_CLASSES_ROOT, "Encrypted File");
+  WriteBytes(In("typed.doc"), "text");
+  ASSERT_EQ(Encrypt(In("typed.doc")), 1);
+
+  auto defaultValue = [](const char* key) {
+    char value[512] = "<missing>";
+    LONG size = sizeof value;
+    RegQueryValueA(HKEY_CLASSES_ROOT, key, value, &size);
+    return std::string(value);
+  };
+  EXPECT_EQ(defaultValue(".(=doc=)"), "Encrypted File");
+  EXPECT_EQ(defaultValue("Encrypted File"), "Orvane for Windows 95/NT");
+  EXPECT_EQ(defaultValue("Encrypted File\\DefaultIcon"), std::string(App().paths.module) + ",2");
+}
+
+}  // namespace
