@@ -375,7 +375,9 @@ TEST_F(Messages, MissingStringShowsOneErrorBoxInsteadOfTheRequestedOne) {
     const std::string code = view.text.substr(head.size());
     EXPECT_FALSE(code.empty());
     EXPECT_EQ(code.find_first_not_of("-0123456789"), std::string::npos) << code;
-    if (c.code) EXPECT_EQ(code, c.code);
+    if (c.code) {
+      EXPECT_EQ(code, c.code);
+    }
   }
 }
 
