@@ -2,6 +2,7 @@
 // and whether it carries the header of an encrypted file.
 #include "engine/CandidateChecks.h"
 
+#include "engine/Converters.h"
 #include "engine/FileAccess.h"
 #include "engine/FileHeader.h"
 #include "engine/FileNames.h"
@@ -20,29 +21,11 @@ int Refuse(HWND owner, const ProgramOptions& options, WarningIndex warning, UINT
   return kCandidateRefused;
 }
 
-// A file handle that closes itself.
-class FileHandle {
- public:
-  explicit FileHandle(HANDLE handle) : handle_(handle) {}
-  ~FileHandle() { Close(); }
-  FileHandle(const FileHandle&) = delete;
-  FileHandle& operator=(const FileHandle&) = delete;
-  void Close() {
-    if (handle_ && handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
-    handle_ = nullptr;
-  }
-  HANDLE get() const { return handle_; }
-  explicit operator bool() const { return handle_ && handle_ != INVALID_HANDLE_VALUE; }
-
- private:
-  HANDLE handle_;
-};
-
 // Reads the start of the file for the header signatures; refuses with the
 // message of the failing call.
 int RecogniseHeader(HWND owner, const char* path) {
-  FileHandle file(CreateFileA(path, GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file) {
+  ScopedFile file;
+  if (!file.Take(CreateFileA(path, GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr))) {
     const DWORD error = GetLastError();
     ShowMessage(owner, IDS_PROGRAM_NAME, IDS_FILE_OPEN_FAILED, path, static_cast<int>(error));
     return kCandidateRefused;
