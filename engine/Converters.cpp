@@ -137,13 +137,14 @@ Outcome Conversion::CreateTemporary() {
 }
 
 Outcome Conversion::ConvertBody(unsigned char (&block)[kBlockSize], DWORD length, CipherFormat format,
-                                bool decode) {
+                                bool decode, DWORD firstBlock) {
   CipherStart(cipher, jobKey, format);
   // 64 bits: a count in steps of 16384 would wrap past 4 GiB.
-  for (std::uint64_t processed = 0; processed < length; processed += kBlockSize) {
+  for (std::uint64_t processed = 0; processed < length;) {
     if (!quiet && AbortRequested(owner)) return Discard(Outcome::Cancelled);
 
-    const DWORD wanted = static_cast<DWORD>(std::min<std::uint64_t>(kBlockSize, length - processed));
+    const DWORD blockSize = processed == 0 ? firstBlock : kBlockSize;
+    const DWORD wanted = static_cast<DWORD>(std::min<std::uint64_t>(blockSize, length - processed));
     DWORD got = 0;
     if (!ReadFile(source.get(), block, wanted, &got, nullptr) || got != wanted) {
       // A block that ends early would shift the rest of the body.
@@ -162,6 +163,7 @@ Outcome Conversion::ConvertBody(unsigned char (&block)[kBlockSize], DWORD length
       ShowMessage(owner, IDS_PROGRAM_NAME, IDS_FILE_WRITE_FAILED, temporaryName, Code(GetLastError()));
       return Discard(Outcome::Failed);
     }
+    processed += got;
   }
   return Outcome::Converted;
 }

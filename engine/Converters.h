@@ -106,8 +106,11 @@ class Conversion {
   Outcome CreateTemporary();
   // Converts `length` bytes from the source's position to the temporary
   // file's, one block at a time, polling for a cancel before and after each
-  // block's conversion. Discards the temporary file unless all went well.
-  Outcome ConvertBody(unsigned char (&block)[kBlockSize], DWORD length, CipherFormat format, bool decode);
+  // block's conversion. The first block has `firstBlock` bytes (at most
+  // kBlockSize), every further one kBlockSize. Discards the temporary file
+  // unless all went well.
+  Outcome ConvertBody(unsigned char (&block)[kBlockSize], DWORD length, CipherFormat format, bool decode,
+                      DWORD firstBlock);
   // Seeks the temporary file to `end`, sets its end, flushes and closes it.
   Outcome FinishTemporary(DWORD end);
   // Moves the temporary file to `finalName`, or copies it over a file of

@@ -67,7 +67,7 @@ Outcome Decode(Conversion& c) {
   if (c.CreateTemporary() != Outcome::Converted) return Outcome::Failed;
   const DWORD bodyLength = c.size - kHeaderSize;
   const CipherFormat cipherFormat = format == HeaderFormat::Current ? CipherFormat::Current : CipherFormat::Earlier;
-  const Outcome body = c.ConvertBody(block, bodyLength, cipherFormat, true);
+  const Outcome body = c.ConvertBody(block, bodyLength, cipherFormat, true, kBlockSize);
   if (body != Outcome::Converted) return body;
   const Outcome finished = c.FinishTemporary(bodyLength);
   if (finished != Outcome::Converted) return finished;
