@@ -146,9 +146,10 @@ Outcome Conversion::ConvertBody(unsigned char (&block)[kBlockSize], DWORD length
     const DWORD blockSize = processed == 0 ? firstBlock : kBlockSize;
     const DWORD wanted = static_cast<DWORD>(std::min<std::uint64_t>(blockSize, length - processed));
     DWORD got = 0;
-    if (!ReadFile(source.get(), block, wanted, &got, nullptr) || got != wanted) {
+    const BOOL read = ReadFile(source.get(), block, wanted, &got, nullptr);
+    if (!read || got != wanted) {
       // A block that ends early would shift the rest of the body.
-      const DWORD error = got != wanted && GetLastError() == NO_ERROR ? ERROR_HANDLE_EOF : GetLastError();
+      const DWORD error = read ? ERROR_HANDLE_EOF : GetLastError();
       ShowMessage(owner, IDS_PROGRAM_NAME, IDS_FILE_READ_FAILED, path, Code(error));
       return Discard(Outcome::Failed);
     }
