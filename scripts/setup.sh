@@ -9,7 +9,7 @@ packages=(
   googletest                      # sources, built by each build with its compiler
   libssl-dev                      # ChaCha20 as a benchmark yardstick only
   wine wine32:i386 wine64         # runs the Windows program and its tests
-  xvfb x11-apps imagemagick       # a display without a screen; screenshots
+  xvfb x11-apps x11-utils imagemagick  # a display without a screen; screenshots
   util-linux                      # taskset, setpriv
 )
 

@@ -74,6 +74,12 @@ case "$action" in
     taskset -c 0 wine explorer.exe /desktop=Default,1024x768 </dev/null >/dev/null 2>&1 &
     echo $! > "$state/desktop.pid"
     taskset -c 0 wine wineboot </dev/null >/dev/null 2>&1 || true
+    # The desktop window appears a moment after its process starts; a test
+    # that creates a window before then fails with an X BadWindow error.
+    for _ in $(seq 100); do
+      xwininfo -root -tree 2>/dev/null | grep -q '"Default - Wine desktop"' && break
+      sleep 0.1
+    done
     ;;
   stop)
     wineserver -k >/dev/null 2>&1 || true
