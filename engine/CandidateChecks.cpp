@@ -2,10 +2,10 @@
 // and whether it carries the header of an encrypted file.
 #include "engine/CandidateChecks.h"
 
-#include "engine/Converters.h"
 #include "engine/FileAccess.h"
 #include "engine/FileHeader.h"
 #include "engine/FileNames.h"
+#include "engine/ScopedFile.h"
 #include "resource.h"
 #include "ui/FileProperties.h"
 #include "ui/Messages.h"

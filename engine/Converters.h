@@ -8,6 +8,7 @@
 #include "engine/FileHeader.h"
 #include "engine/FileNames.h"
 #include "engine/Keystream.h"
+#include "engine/ScopedFile.h"
 
 // <windows.h> maps EncryptFile to the file-system call EncryptFileA; the
 // program's converter of the same name is another thing altogether.
@@ -46,33 +47,6 @@ int RegisterEncryptedType(const char* extension, const char* description, int ic
 // ---- Shared by the converters ----------------------------------------------
 
 constexpr DWORD kBlockSize = 16384;
-
-// An open file handle that closes itself.
-class ScopedFile {
- public:
-  ScopedFile() = default;
-  ~ScopedFile() { Close(); }
-  ScopedFile(const ScopedFile&) = delete;
-  ScopedFile& operator=(const ScopedFile&) = delete;
-
-  // Takes what CreateFileA returned; false (and empty) for a failed call.
-  bool Take(HANDLE handle) {
-    Close();
-    if (handle != INVALID_HANDLE_VALUE) handle_ = handle;
-    return handle_ != nullptr;
-  }
-  // True when nothing was open or CloseHandle succeeded; the handle is
-  // forgotten either way.
-  bool Close() {
-    HANDLE handle = handle_;
-    handle_ = nullptr;
-    return !handle || CloseHandle(handle);
-  }
-  HANDLE get() const { return handle_; }
-
- private:
-  HANDLE handle_ = nullptr;
-};
 
 enum class Outcome { Converted, Failed, Cancelled };
 
