@@ -2,6 +2,8 @@
 // path and the choice among the vector kernels.
 #include "engine/Keystream.h"
 
+#include <algorithm>
+
 #include "engine/BuiltinStrings.h"
 #include "engine/KeystreamKernels.h"
 
@@ -28,6 +30,8 @@ std::uint32_t AdvanceIndex(std::uint32_t index, std::size_t length, std::size_t 
     const std::size_t first = StepIndex(index, length);
     return static_cast<std::uint32_t>((first + (count - 1) % cycle) % cycle);
 }
+
+constexpr std::uint32_t kNoSegment = 0xFFFFFFFFu;
 
 unsigned char MaskAt(std::uint32_t iLong, std::uint32_t iHex, std::uint32_t iShort,
                      const char* keyHex) {
@@ -66,7 +70,9 @@ unsigned char Combine(unsigned char in, unsigned char mask, unsigned char random
 // speed, so four generators a quarter of the way apart run side by side.
 std::size_t TransformScalar(const KernelJob& job) {
     constexpr std::size_t kLanes = 4;
-    const std::size_t steps = job.random ? job.count / kLanes : 0;
+    const bool generate = job.random && !job.randomBytes && job.mode != KernelMode::FillRandom;
+    const std::size_t steps = generate ? job.count / kLanes : 0;
+    const bool decode = job.mode == KernelMode::Decode;
     std::uint32_t lane[kLanes];
     std::uint32_t x = job.seed;
     for (std::size_t i = 0; i < kLanes; ++i) {
@@ -79,7 +85,7 @@ std::size_t TransformScalar(const KernelJob& job) {
     std::uint32_t pos = job.maskPos;
     for (std::size_t s = 0; s < steps; ++s) {
         for (std::size_t i = 0; i < kLanes; ++i) {
-            data[i] = Combine(data[i], job.mask[pos + i], RandomByteOf(lane[i]), job.decode);
+            data[i] = Combine(data[i], job.mask[pos + i], RandomByteOf(lane[i]), decode);
             lane[i] = lane[i] * mul + add;
         }
         data += kLanes;
@@ -121,12 +127,27 @@ std::size_t RunPath(KeystreamPath path, const KernelJob& job) {
     }
 }
 
-void Transform(CipherState& state, unsigned char* data, std::size_t count, bool decode) {
+std::uint32_t MaskPosAfter(std::uint32_t pos, std::size_t count) {
+    return static_cast<std::uint32_t>((pos + count % kMaskPeriod) % kMaskPeriod);
+}
+
+std::uint32_t NextMaskPos(std::uint32_t pos) {
+    return pos + 1 == kMaskPeriod ? 0 : pos + 1;
+}
+
+KernelMode ModeOf(bool decode) {
+    return decode ? KernelMode::Decode : KernelMode::Encrypt;
+}
+
+// A piece of the body with its random bytes generated (or none drawn, in
+// the earlier format).
+void GeneratePiece(CipherState& state, unsigned char* data, std::size_t count, bool decode) {
     const bool random = state.format == CipherFormat::Current;
-    const KernelJob job{data, count, state.mask, state.maskPos, state.seed, decode, random};
+    const KernelJob job{data, count, state.mask, state.maskPos, state.seed, ModeOf(decode), random,
+                        nullptr, nullptr, 0};
     const std::size_t done = RunPath(state.path, job);
 
-    std::uint32_t pos = static_cast<std::uint32_t>((state.maskPos + done % kMaskPeriod) % kMaskPeriod);
+    std::uint32_t pos = MaskPosAfter(state.maskPos, done);
     std::uint32_t seed = random ? JumpSeed(state.seed, done) : state.seed;
     for (std::size_t i = done; i < count; ++i) {
         unsigned char randomByte = 0;
@@ -135,16 +156,94 @@ void Transform(CipherState& state, unsigned char* data, std::size_t count, bool 
             randomByte = RandomByteOf(seed);
         }
         data[i] = Combine(data[i], state.mask[pos], randomByte, decode);
-        pos = pos + 1 == kMaskPeriod ? 0 : pos + 1;
+        pos = NextMaskPos(pos);
     }
-
     state.maskPos = pos;
     state.seed = seed;
+}
+
+// The random bytes of the first segment, and how each later segment moves
+// them on.
+void FillRandomBytes(CipherState& state) {
+    const KernelJob job{state.randomBytes, kRandomSegment, state.mask, 0, state.startSeed,
+                        KernelMode::FillRandom, true, nullptr, nullptr, 0};
+    const std::size_t done = RunPath(state.path, job);
+    std::uint32_t seed = JumpSeed(state.startSeed, done);
+    for (std::size_t k = done; k < kRandomSegment; ++k) {
+        seed = StepSeed(seed);
+        state.randomBytes[k] = RandomByteOf(seed);
+    }
+    seed = state.startSeed;
+    for (std::size_t j = 0; j < kShiftPeriod; ++j) {
+        seed = StepSeed(seed);
+        const unsigned char later = RandomByteOf(JumpSeed(seed, kRandomSegment));
+        state.segmentStep[j] = static_cast<unsigned char>(later - state.randomBytes[j]);
+    }
+    state.randomBytesReady = true;
+}
+
+void SetShift(CipherState& state, std::uint32_t segment) {
+    for (std::size_t j = 0; j < kShiftPeriod; ++j) {
+        const auto shift = static_cast<unsigned char>(segment * state.segmentStep[j]);
+        state.shift[j] = shift;
+        state.shift[j + kShiftPeriod] = shift;
+    }
+    state.shiftSegment = segment;
+}
+
+// A piece of the body past the first segment that does not cross a segment
+// boundary, its random bytes taken from the tables.
+void TablePiece(CipherState& state, unsigned char* data, std::size_t count, bool decode) {
+    if (!state.randomBytesReady) {
+        FillRandomBytes(state);
+    }
+    // 256 segments are the 2^24 draws after which the random bytes repeat.
+    const std::uint32_t segment = (state.position / kRandomSegment) % 256;
+    if (state.shiftSegment != segment) {
+        SetShift(state, segment);
+    }
+    const std::uint32_t offset = state.position % kRandomSegment;
+    const std::uint32_t shiftPos = offset % kShiftPeriod;
+    const KernelJob job{data, count, state.mask, state.maskPos, 0, ModeOf(decode), true,
+                        state.randomBytes + offset, state.shift, shiftPos};
+    const std::size_t done = RunPath(state.path, job);
+
+    std::uint32_t pos = MaskPosAfter(state.maskPos, done);
+    for (std::size_t i = done; i < count; ++i) {
+        const auto randomByte =
+            static_cast<unsigned char>(state.randomBytes[offset + i] + state.shift[(shiftPos + i) % kShiftPeriod]);
+        data[i] = Combine(data[i], state.mask[pos], randomByte, decode);
+        pos = NextMaskPos(pos);
+    }
+    state.maskPos = pos;
+    state.seed = JumpSeed(state.seed, count);
+}
+
+void Transform(CipherState& state, unsigned char* data, std::size_t count, bool decode) {
+    const bool random = state.format == CipherFormat::Current;
+    // The scalar path keeps generating: without vectors, three loads per
+    // byte gain little over the generator.
+    const bool tables = random && state.path != KeystreamPath::Scalar;
+    std::size_t done = 0;
+    while (done < count) {
+        std::size_t piece = count - done;
+        if (tables) {
+            piece = std::min<std::size_t>(piece, kRandomSegment - state.position % kRandomSegment);
+        }
+        if (tables && state.position >= kRandomSegment) {
+            TablePiece(state, data + done, piece, decode);
+        } else {
+            GeneratePiece(state, data + done, piece, decode);
+        }
+        state.position += static_cast<std::uint32_t>(piece);
+        done += piece;
+    }
+
     state.iLong = AdvanceIndex(state.iLong, kKeyStringLongLength, count);
     state.iHex = AdvanceIndex(state.iHex, kKeyHexTextLength, count);
     state.iShort = AdvanceIndex(state.iShort, kKeyStringShortLength, count);
     if (random) {
-        SeedRandom(seed);
+        SeedRandom(state.seed);
     }
 }
 
@@ -152,7 +251,8 @@ unsigned char TransformByte(CipherState& state, unsigned char in, bool decode) {
     state.iLong = StepIndex(state.iLong, kKeyStringLongLength);
     state.iHex = StepIndex(state.iHex, kKeyHexTextLength);
     state.iShort = StepIndex(state.iShort, kKeyStringShortLength);
-    state.maskPos = state.maskPos + 1 == kMaskPeriod ? 0 : state.maskPos + 1;
+    state.maskPos = NextMaskPos(state.maskPos);
+    state.position += 1;
     const unsigned char mask = MaskAt(state.iLong, state.iHex, state.iShort, state.keyHex);
     unsigned char randomByte = 0;
     if (state.format == CipherFormat::Current) {
@@ -188,6 +288,10 @@ void CipherStart(CipherState& state, std::uint32_t jobKey, CipherFormat format) 
         SeedRandom(jobKey);
     }
     state.seed = RandomSeed();
+    state.position = 0;
+    state.startSeed = state.seed;
+    state.randomBytesReady = false;
+    state.shiftSegment = kNoSegment;
 }
 
 void CipherEncrypt(CipherState& state, unsigned char* data, std::size_t count) {

@@ -2,6 +2,7 @@
 // CipherEncrypt or CipherDecode calls over consecutive pieces of its body
 // (the converters use 16 KB blocks); the state carries the position from one
 // call to the next, so the way a body is split never changes the result.
+// The state is about 72 KB: keep it static or on the heap.
 #pragma once
 
 #include <cstddef>
@@ -24,6 +25,15 @@ constexpr std::size_t kMaskPeriod = 6435;
 // any position of the period stays inside it.
 constexpr std::size_t kMaskSlack = 64;
 
+// The random byte of body byte k is bits 16 to 23 of the generator, which
+// depend on its low 24 bits alone. The low 16 bits repeat every 65536 draws,
+// so 65536 draws on the random byte has only moved by an amount that depends
+// on k mod 64: random(k + 65536) = random(k) + segmentStep[k mod 64] (mod 256).
+// The vector paths therefore generate the random bytes of the first 65536
+// body bytes once and derive every later 64 KB segment from them.
+constexpr std::size_t kRandomSegment = 65536;
+constexpr std::size_t kShiftPeriod = 64;
+
 struct CipherState {
     // Indices of the last body byte into KeyStringLong, keyHex, KeyStringShort.
     std::uint32_t iLong;
@@ -39,6 +49,21 @@ struct CipherState {
     // mask[p]: KeyStringShort | KeyStringLong | keyHex byte of every body byte
     // k with k mod kMaskPeriod = p, filled by CipherStart.
     unsigned char mask[kMaskPeriod + kMaskSlack];
+
+    // Number of body bytes transformed (mod 2^32, of which the tables use
+    // the low 24 bits).
+    std::uint32_t position;
+    // Generator seed before the first body byte.
+    std::uint32_t startSeed;
+    // randomBytes[k]: random byte of body byte k for k < kRandomSegment, and
+    // segmentStep; filled when a vector path first passes kRandomSegment.
+    bool randomBytesReady;
+    unsigned char segmentStep[kShiftPeriod];
+    // shift[j] = segment * segmentStep[j mod 64] for shiftSegment, twice over
+    // so that a vector load at any j < 64 stays inside it.
+    std::uint32_t shiftSegment;
+    unsigned char shift[2 * kShiftPeriod];
+    unsigned char randomBytes[kRandomSegment];
 };
 
 // Starts the keystream of one file for a job key. The current format seeds

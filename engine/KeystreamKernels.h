@@ -7,14 +7,27 @@
 #include <cstddef>
 #include <cstdint>
 
+enum class KernelMode : std::uint8_t {
+    Encrypt,
+    Decode,
+    // Writes the random byte of every position over data (current format).
+    FillRandom,
+};
+
 struct KernelJob {
     unsigned char* data;
     std::size_t count;
     const unsigned char* mask;  // CipherState::mask
     std::uint32_t maskPos;      // mask position of data[0]
     std::uint32_t seed;         // generator seed before data[0]
-    bool decode;
+    KernelMode mode;
     bool random;                // current format: one random byte per byte
+    // When set, the random bytes are read instead of generated: the random
+    // byte of data[i] is randomBytes[i] + shift[(shiftPos + i) % 64], where
+    // shift holds its 64 bytes twice over.
+    const unsigned char* randomBytes;
+    const unsigned char* shift;
+    std::uint32_t shiftPos;
 };
 
 // Each transforms the longest prefix of job.data that is a whole number of its

@@ -9,6 +9,10 @@
 // width of a step at once. Vector instruction sets multiply 16-bit lanes far
 // better than 32-bit ones, so each 32-bit value lives in two registers: its
 // low halves in one, its high halves in another.
+//
+// Past the first 64 KB of a body the random bytes come from tables instead
+// (see CipherState): a table byte, a shift byte and a mask byte per body byte,
+// three loads and three byte operations per register.
 #pragma once
 
 #include <cstddef>
@@ -88,9 +92,33 @@ std::size_t RunMaskOnly(const KernelJob& job) {
     return steps * Vec::kBytes;
 }
 
-// Current format. A step is kGroups registers of bytes; each register of
-// bytes is packed from the high halves of two registers of 16-bit lanes.
-template <class Vec, std::size_t kGroups, bool kDecode>
+// Current format, random bytes from the tables.
+template <class Vec, bool kDecode>
+std::size_t RunFromTables(const KernelJob& job) {
+    using Reg = typename Vec::Reg;
+    const std::size_t steps = job.count / Vec::kBytes;
+    unsigned char* data = job.data;
+    const unsigned char* randomBytes = job.randomBytes;
+    std::uint32_t pos = job.maskPos;
+    std::uint32_t shiftPos = job.shiftPos;
+    for (std::size_t s = 0; s < steps; ++s) {
+        const Reg random = Vec::Add8(Vec::Load(randomBytes), Vec::Load(job.shift + shiftPos));
+        // Encryption adds random - mask, decoding subtracts it.
+        const Reg key = Vec::Sub8(random, Vec::Load(job.mask + pos));
+        const Reg in = Vec::Load(data);
+        Vec::Store(data, kDecode ? Vec::Sub8(in, key) : Vec::Add8(in, key));
+        data += Vec::kBytes;
+        randomBytes += Vec::kBytes;
+        shiftPos = (shiftPos + Vec::kBytes) % 64;
+        pos = NextMaskPos(pos, Vec::kBytes);
+    }
+    return steps * Vec::kBytes;
+}
+
+// Current format, random bytes generated. A step is kGroups registers of
+// bytes; each register of bytes is packed from the high halves of two
+// registers of 16-bit lanes.
+template <class Vec, std::size_t kGroups, KernelMode kMode>
 std::size_t RunWithRandom(const KernelJob& job) {
     using Reg = typename Vec::Reg;
     constexpr std::size_t kLanes = Vec::kBytes / 2;
@@ -131,11 +159,15 @@ std::size_t RunWithRandom(const KernelJob& job) {
         for (std::size_t g = 0; g < kGroups; ++g) {
             const Reg random = Vec::PackBytes(Vec::And(high[2 * g], lowByte),
                                               Vec::And(high[2 * g + 1], lowByte));
-            // Encryption adds random - mask, decoding subtracts it.
-            const Reg key = Vec::Sub8(random, Vec::Load(job.mask + pos + g * Vec::kBytes));
             unsigned char* at = data + g * Vec::kBytes;
-            const Reg in = Vec::Load(at);
-            Vec::Store(at, kDecode ? Vec::Sub8(in, key) : Vec::Add8(in, key));
+            if (kMode == KernelMode::FillRandom) {
+                Vec::Store(at, random);
+            } else {
+                // Encryption adds random - mask, decoding subtracts it.
+                const Reg key = Vec::Sub8(random, Vec::Load(job.mask + pos + g * Vec::kBytes));
+                const Reg in = Vec::Load(at);
+                Vec::Store(at, kMode == KernelMode::Decode ? Vec::Sub8(in, key) : Vec::Add8(in, key));
+            }
             Advance<Vec>(low[2 * g], high[2 * g], step);
             Advance<Vec>(low[2 * g + 1], high[2 * g + 1], step);
         }
@@ -147,11 +179,18 @@ std::size_t RunWithRandom(const KernelJob& job) {
 
 template <class Vec, std::size_t kGroups>
 std::size_t RunKernel(const KernelJob& job) {
-    if (!job.random) {
-        return job.decode ? RunMaskOnly<Vec, true>(job) : RunMaskOnly<Vec, false>(job);
+    const bool decode = job.mode == KernelMode::Decode;
+    if (job.mode == KernelMode::FillRandom) {
+        return RunWithRandom<Vec, kGroups, KernelMode::FillRandom>(job);
     }
-    return job.decode ? RunWithRandom<Vec, kGroups, true>(job)
-                      : RunWithRandom<Vec, kGroups, false>(job);
+    if (!job.random) {
+        return decode ? RunMaskOnly<Vec, true>(job) : RunMaskOnly<Vec, false>(job);
+    }
+    if (job.randomBytes) {
+        return decode ? RunFromTables<Vec, true>(job) : RunFromTables<Vec, false>(job);
+    }
+    return decode ? RunWithRandom<Vec, kGroups, KernelMode::Decode>(job)
+                  : RunWithRandom<Vec, kGroups, KernelMode::Encrypt>(job);
 }
 
 }  // namespace

@@ -66,7 +66,7 @@ Bytes RandomBytes(std::mt19937& random, std::size_t count) {
 const std::uint32_t kJobKeys[] = {KeyMask, 0xFFFFFFFFu, 0x0BFFC7F2u, 0x8F51C6A3u, 0x2B59D6E7u};
 const CipherFormat kFormats[] = {CipherFormat::Current, CipherFormat::Earlier};
 
-// The state is several kilobytes: keep it on the heap.
+// The state is about 72 KB: keep it on the heap.
 struct Cipher {
     Cipher(std::uint32_t jobKey, CipherFormat format, KeystreamPath path) : storage(1) {
         CipherStart(storage[0], jobKey, format);
@@ -156,6 +156,55 @@ TEST_P(KeystreamPaths, RandomSplitsMatchReference) {
         }
         ASSERT_EQ(expected, Bytes(buffer.begin() + static_cast<std::ptrdiff_t>(offset), buffer.end()));
         if (format == CipherFormat::Current) {
+            EXPECT_EQ(reference.seed(), RandomSeed());
+        }
+    }
+}
+
+// Past the first 64 KB the vector paths take their random bytes from
+// tables. Bodies across several 64 KB segments, split at odd points, one that
+// starts on the scalar path and changes path past the first segment, and one
+// past the 2^24 draws after which the random bytes repeat all follow the
+// reference, and leave the generator where it does.
+TEST_P(KeystreamPaths, LongBodiesMatchReference) {
+    struct Case {
+        std::size_t length;
+        std::size_t piece;           // typical call size
+        std::size_t scalarUntil;     // body bytes done on the scalar path first
+        CipherFormat format;
+        bool decode;
+    };
+    const Case cases[] = {
+        {3 * 65536 + 777, 16384, 0, CipherFormat::Current, false},
+        {3 * 65536 + 777, 16384, 0, CipherFormat::Current, true},
+        {2 * 65536 + 5, 70, 0, CipherFormat::Current, true},
+        {3 * 65536 + 100, 5000, 100000, CipherFormat::Current, false},
+        {2 * 65536 + 100, 16384, 0, CipherFormat::Earlier, true},
+        {(std::size_t{1} << 24) + 2 * 65536 + 13, 16 * 16384 + 3, 0, CipherFormat::Current, false},
+    };
+    std::mt19937 random(5);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "length " << c.length << " piece " << c.piece << " decode " << c.decode);
+        const std::uint32_t jobKey = JobKey(static_cast<std::uint32_t>(random()));
+        const Bytes plain = RandomBytes(random, c.length);
+        Bytes expected = plain;
+        Reference reference(jobKey, c.format);
+        reference.Run(expected, c.decode);
+
+        Bytes actual = plain;
+        Cipher cipher(jobKey, c.format, c.scalarUntil ? KeystreamPath::Scalar : GetParam());
+        std::size_t done = 0;
+        while (done < actual.size()) {
+            if (c.scalarUntil && done >= c.scalarUntil) {
+                ASSERT_TRUE(CipherUsePath(cipher.state(), GetParam()));
+            }
+            std::size_t piece = random() % 8 == 0 ? random() % 100 : c.piece - c.piece / 4 + random() % (c.piece / 2 + 1);
+            piece = std::min(piece, actual.size() - done);
+            cipher.Run(actual.data() + done, piece, c.decode);
+            done += piece;
+        }
+        ASSERT_TRUE(expected == actual);
+        if (c.format == CipherFormat::Current) {
             EXPECT_EQ(reference.seed(), RandomSeed());
         }
     }
