@@ -2,17 +2,17 @@
 // same file, in one run, and the cost of their parts:
 //   - encryption and decoding against the copy (and against the copy with
 //     its data flushed to disk, as the converters flush their result);
-//   - the floor that the 16 KB blocks of the format set: the file copied
-//     block by block, with and without the keystream, and in 64 KB blocks;
+//   - the floor: the file copied in 16 KB blocks and in the converters'
+//     runs of 16 blocks, with and without the keystream;
 //   - the cancel polling: a job against the same job with its quiet flag
 //     set, which never polls;
 //   - the clearing of the plain file ("Cleanup"), and the NSA erasure
 //     against one overwrite pass of the file that reaches the disk.
 //
-//   conversion_bench [megabytes (256)] [folder ("": the temporary folder)] [rounds (3)]
+//   conversion_bench [megabytes (256)] [folder ("": the temporary folder)] [rounds (5)]
 //
-// Every figure is the best of the rounds. Run it under Wine by hand; it is
-// not a test.
+// Every figure is the best of the rounds, and the ratios are also given for
+// the medians. Run it under Wine by hand; it is not a test.
 #include <windows.h>
 
 #include <algorithm>
@@ -75,6 +75,13 @@ void Copy(const std::string& from, const std::string& to) {
   if (!CopyFileA(from.c_str(), to.c_str(), FALSE)) Fail("CopyFileA", to);
 }
 
+// A fresh copy of the master file, on disk before anything is timed, so that
+// its write-back does not land in the next measurement.
+void Prepare(const std::string& master, const std::string& path) {
+  Copy(master, path);
+  Flush(path);
+}
+
 // One overwrite pass in 16 KB writes, then the flush that puts it on disk.
 void OverwritePass(const std::string& path, double& writing, double& flushing) {
   HANDLE file = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
@@ -95,16 +102,17 @@ void OverwritePass(const std::string& path, double& writing, double& flushing) {
   flushing = flushed - written;
 }
 
-// The floor that the format's 16 KB blocks set: the file read and written
-// block by block as the converters do, with or without the keystream, the
-// result flushed; and the same in larger blocks, to show what one read or
-// write call costs.
-double BlockCopy(const std::string& from, const std::string& to, DWORD blockSize, bool transform) {
+// The floor: the file read and written in blocks of blockSize, with or
+// without the keystream, the result flushed. In 16 KB blocks and in the
+// converters' runs, to show what one read or write call costs.
+double BlockCopy(const std::string& from, const std::string& to, DWORD blockSize, bool transform, bool flush = true) {
   HANDLE in = CreateFileA(from.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
   if (in == INVALID_HANDLE_VALUE) Fail("CreateFileA", from);
+  // A new file, as the converters and CopyFileA write.
+  DeleteFileA(to.c_str());
   HANDLE out = CreateFileA(to.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
   if (out == INVALID_HANDLE_VALUE) Fail("CreateFileA", to);
-  static unsigned char block[4 * kBlockSize];
+  static unsigned char block[kRunSize];
   static CipherState cipher;
   const double start = Now();
   CipherStart(cipher, 0x2468ACE1u | KeyMask, CipherFormat::Current);
@@ -114,8 +122,11 @@ double BlockCopy(const std::string& from, const std::string& to, DWORD blockSize
     DWORD written = 0;
     if (!WriteFile(out, block, got, &written, nullptr)) Fail("WriteFile", to);
   }
-  FlushFileBuffers(out);
+  if (flush) FlushFileBuffers(out);
   const double elapsed = Now() - start;
+  // Unflushed data is put on disk outside the measurement, so that its
+  // write-back does not land in the next one.
+  if (!flush) FlushFileBuffers(out);
   CloseHandle(in);
   CloseHandle(out);
   return elapsed;
@@ -145,9 +156,33 @@ double Convert(int (*converter)(ConversionJob*), const std::string& path, Progra
   return elapsed;
 }
 
+// The times of one operation over the rounds.
+// The cancel polling of a conversion of `megabytes` on its own: two calls
+// of AbortRequested per 16 KB block, with an empty queue, as the converters
+// make them. Measured apart from the conversions because their flush varies
+// by far more than the polling costs.
+double Polling(HWND window, unsigned megabytes) {
+  const unsigned calls = 2 * megabytes * (1024 * 1024 / kBlockSize);
+  ResetAbortPolling();
+  const double start = Now();
+  for (unsigned i = 0; i < calls; ++i) {
+    if (AbortRequested(window)) Fail("AbortRequested", "an empty queue");
+  }
+  return Now() - start;
+}
+
 struct Best {
+  std::vector<double> times;
   double seconds = 1e9;
-  void Take(double s) { seconds = std::min(seconds, s); }
+  void Take(double s) {
+    seconds = std::min(seconds, s);
+    times.push_back(s);
+  }
+  double Median() const {
+    std::vector<double> sorted = times;
+    std::sort(sorted.begin(), sorted.end());
+    return sorted[sorted.size() / 2];
+  }
 };
 
 }  // namespace
@@ -161,7 +196,7 @@ int main(int argc, char** argv) {
     folder = temp;
   }
   if (!folder.empty() && folder.back() != '\\') folder += '\\';
-  const int rounds = argc > 3 ? std::atoi(argv[3]) : 3;
+  const int rounds = std::max(1, argc > 3 ? std::atoi(argv[3]) : 5);
 
   App().instance = GetModuleHandleA(nullptr);
   char module[MAX_PATH] = "";
@@ -184,6 +219,7 @@ int main(int argc, char** argv) {
   const std::string decoded = folder + "bench-cipher.dat";
   std::printf("file: %u MB in %s, best of %d rounds\n", megabytes, folder.c_str(), rounds);
   MakeFile(master, megabytes);
+  Flush(master);
 
   ProgramOptions keep{};
   ProgramOptions cleanup{};
@@ -192,7 +228,7 @@ int main(int argc, char** argv) {
   nsa.Cleanup = 1;
   nsa.NSAErasures = 1;
 
-  Best blockCopy, blockCipher, largeBlockCopy, copyTime, copyFlushTime, encrypt, encryptQuiet, decode, decodeQuiet, encryptCleanup, encryptNsa, passWrite,
+  Best polling, blockCopy, blockCipher, runCopy, runCipher, runCipherUnflushed, copyTime, copyFlushTime, encrypt, encryptQuiet, decode, decodeQuiet, encryptCleanup, encryptNsa, passWrite,
       passFlushed;
   for (int round = 0; round < rounds; ++round) {
     DeleteFileA(copy.c_str());
@@ -204,12 +240,15 @@ int main(int argc, char** argv) {
     Flush(copy);
     copyFlushTime.Take(copied + Now() - start);
 
+    polling.Take(Polling(owner, megabytes));
     blockCopy.Take(BlockCopy(master, copy, kBlockSize, false));
     blockCipher.Take(BlockCopy(master, copy, kBlockSize, true));
-    largeBlockCopy.Take(BlockCopy(master, copy, 4 * kBlockSize, false));
+    runCopy.Take(BlockCopy(master, copy, kRunSize, false));
+    runCipher.Take(BlockCopy(master, copy, kRunSize, true));
+    runCipherUnflushed.Take(BlockCopy(master, copy, kRunSize, true, false));
 
     for (LONG quiet = 0; quiet <= 1; ++quiet) {
-      Copy(master, plain);
+      Prepare(master, plain);
       DeleteFileA(encrypted.c_str());
       (quiet ? encryptQuiet : encrypt).Take(Convert(EncryptFile, plain, keep, quiet));
       DeleteFileA(toDecode.c_str());
@@ -218,14 +257,14 @@ int main(int argc, char** argv) {
       (quiet ? decodeQuiet : decode).Take(Convert(DecodeFile, toDecode, keep, quiet));
     }
 
-    Copy(master, plain);
+    Prepare(master, plain);
     DeleteFileA(encrypted.c_str());
     encryptCleanup.Take(Convert(EncryptFile, plain, cleanup, 0));
-    Copy(master, plain);
+    Prepare(master, plain);
     DeleteFileA(encrypted.c_str());
     encryptNsa.Take(Convert(EncryptFile, plain, nsa, 0));
 
-    Copy(master, copy);
+    Prepare(master, copy);
     double writing = 0, flushing = 0;
     OverwritePass(copy, writing, flushing);
     passWrite.Take(writing);
@@ -241,7 +280,9 @@ int main(int argc, char** argv) {
   line("CopyFileA, then FlushFileBuffers", copyFlushTime.seconds);
   line("16 KB blocks read, written, flushed", blockCopy.seconds);
   line("the same with the keystream", blockCipher.seconds);
-  line("64 KB blocks read, written, flushed", largeBlockCopy.seconds);
+  line("256 KB runs read, written, flushed", runCopy.seconds);
+  line("the same with the keystream", runCipher.seconds);
+  line("the same without the flush", runCipherUnflushed.seconds);
   line("EncryptFile (no Cleanup)", encrypt.seconds);
   line("EncryptFile, quiet job (no polling)", encryptQuiet.seconds);
   line("DecodeFile (no Cleanup)", decode.seconds);
@@ -254,15 +295,26 @@ int main(int argc, char** argv) {
   const double clearing = encryptCleanup.seconds - encrypt.seconds;
   const double erasure = encryptNsa.seconds - encrypt.seconds;
   std::printf("ratios\n");
-  std::printf("  encryption / copy                 %6.2f   (/ copy with flush %5.2f)\n",
-              encrypt.seconds / copyTime.seconds, encrypt.seconds / copyFlushTime.seconds);
-  std::printf("  decoding / copy                   %6.2f   (/ copy with flush %5.2f)\n",
-              decode.seconds / copyTime.seconds, decode.seconds / copyFlushTime.seconds);
-  std::printf("  cancel polling, encryption        %+6.1f %%\n", 100.0 * (encrypt.seconds / encryptQuiet.seconds - 1));
-  std::printf("  cancel polling, decoding          %+6.1f %%\n", 100.0 * (decode.seconds / decodeQuiet.seconds - 1));
+  std::printf("  encryption / copy                 %6.2f   (/ copy with flush %5.2f; medians %5.2f)\n",
+              encrypt.seconds / copyTime.seconds, encrypt.seconds / copyFlushTime.seconds,
+              encrypt.Median() / copyTime.Median());
+  std::printf("  decoding / copy                   %6.2f   (/ copy with flush %5.2f; medians %5.2f)\n",
+              decode.seconds / copyTime.seconds, decode.seconds / copyFlushTime.seconds,
+              decode.Median() / copyTime.Median());
+  std::printf("  cancel polling, encryption        %+6.1f %%   (medians %+5.1f %%)\n",
+              100.0 * (encrypt.seconds / encryptQuiet.seconds - 1),
+              100.0 * (encrypt.Median() / encryptQuiet.Median() - 1));
+  std::printf("  cancel polling, decoding          %+6.1f %%   (medians %+5.1f %%)\n",
+              100.0 * (decode.seconds / decodeQuiet.seconds - 1), 100.0 * (decode.Median() / decodeQuiet.Median() - 1));
+  std::printf("  cancel polling on its own         %6.3f s = %+5.1f %% of encryption, %+5.1f %% of decoding\n",
+              polling.seconds, 100.0 * polling.seconds / encryptQuiet.seconds,
+              100.0 * polling.seconds / decodeQuiet.seconds);
   std::printf("  Cleanup: clearing and deleting    %6.3f s = %5.2f overwrite passes with flush\n", clearing,
               clearing / passFlushed.seconds);
   std::printf("  NSA erasure and deleting          %6.3f s = %5.2f overwrite passes with flush\n", erasure,
               erasure / passFlushed.seconds);
+  std::printf("  NSA erasure / single clearing     %6.2f   (both with deleting)\n", erasure / clearing);
+  std::printf("  the converters' work apart from their flush, against the copy:\n");
+  std::printf("  runs with keystream, unflushed / copy %5.2f\n", runCipherUnflushed.seconds / copyTime.seconds);
   return 0;
 }

@@ -136,31 +136,37 @@ Outcome Conversion::CreateTemporary() {
   return Outcome::Converted;
 }
 
-Outcome Conversion::ConvertBody(unsigned char (&block)[kBlockSize], DWORD length, CipherFormat format,
-                                bool decode, DWORD firstBlock) {
+Outcome Conversion::ConvertBody(unsigned char (&buffer)[kRunSize], DWORD length, CipherFormat format,
+                                bool decode, DWORD firstRun) {
   CipherStart(cipher, jobKey, format);
-  // 64 bits: a count in steps of 16384 would wrap past 4 GiB.
+  // 64 bits: a count in steps of a run would wrap past 4 GiB.
   for (std::uint64_t processed = 0; processed < length;) {
     if (!quiet && AbortRequested(owner)) return Discard(Outcome::Cancelled);
 
-    const DWORD blockSize = processed == 0 ? firstBlock : kBlockSize;
-    const DWORD wanted = static_cast<DWORD>(std::min<std::uint64_t>(blockSize, length - processed));
+    const DWORD runSize = processed == 0 ? firstRun : kRunSize;
+    const DWORD wanted = static_cast<DWORD>(std::min<std::uint64_t>(runSize, length - processed));
     DWORD got = 0;
-    const BOOL read = ReadFile(source.get(), block, wanted, &got, nullptr);
+    const BOOL read = ReadFile(source.get(), buffer, wanted, &got, nullptr);
     if (!read || got != wanted) {
-      // A block that ends early would shift the rest of the body.
+      // A run that ends early would shift the rest of the body.
       const DWORD error = read ? ERROR_HANDLE_EOF : GetLastError();
       ShowMessage(owner, IDS_PROGRAM_NAME, IDS_FILE_READ_FAILED, path, Code(error));
       return Discard(Outcome::Failed);
     }
-    if (decode) {
-      CipherDecode(cipher, block, got);
-    } else {
-      CipherEncrypt(cipher, block, got);
+    for (DWORD at = 0; at < got; at += kBlockSize) {
+      // The first block of the run was looked at before the read.
+      if (at > 0 && !quiet && AbortRequested(owner)) return Discard(Outcome::Cancelled);
+      const DWORD count = std::min(kBlockSize, got - at);
+      if (decode) {
+        CipherDecode(cipher, buffer + at, count);
+      } else {
+        CipherEncrypt(cipher, buffer + at, count);
+      }
+      // A cancel here leaves the block just converted unwritten.
+      if (!quiet && AbortRequested(owner)) return Discard(Outcome::Cancelled);
     }
-    if (!quiet && AbortRequested(owner)) return Discard(Outcome::Cancelled);
 
-    if (!WriteAll(temporary.get(), block, got)) {
+    if (!WriteAll(temporary.get(), buffer, got)) {
       ShowMessage(owner, IDS_PROGRAM_NAME, IDS_FILE_WRITE_FAILED, temporaryName, Code(GetLastError()));
       return Discard(Outcome::Failed);
     }

@@ -47,6 +47,13 @@ int RegisterEncryptedType(const char* extension, const char* description, int ic
 // ---- Shared by the converters ----------------------------------------------
 
 constexpr DWORD kBlockSize = 16384;
+// The body is read and written in runs of blocks: under Wine a read or write
+// call costs as much as converting several kilobytes, so 16 KB calls would
+// make a conversion half as slow again as copying the file. The keystream and
+// the cancel polling still go block by block, and the bytes written are the
+// same.
+constexpr DWORD kRunBlocks = 16;
+constexpr DWORD kRunSize = kRunBlocks * kBlockSize;
 
 enum class Outcome { Converted, Failed, Cancelled };
 
@@ -80,11 +87,11 @@ class Conversion {
   Outcome CreateTemporary();
   // Converts `length` bytes from the source's position to the temporary
   // file's, one block at a time, polling for a cancel before and after each
-  // block's conversion. The first block has `firstBlock` bytes (at most
-  // kBlockSize), every further one kBlockSize. Discards the temporary file
-  // unless all went well.
-  Outcome ConvertBody(unsigned char (&block)[kBlockSize], DWORD length, CipherFormat format, bool decode,
-                      DWORD firstBlock);
+  // block's conversion; reads and writes them a run at a time. The first run
+  // has `firstRun` bytes (at most kRunSize), every further one kRunSize.
+  // Discards the temporary file unless all went well.
+  Outcome ConvertBody(unsigned char (&buffer)[kRunSize], DWORD length, CipherFormat format, bool decode,
+                      DWORD firstRun);
   // Seeks the temporary file to `end`, sets its end, flushes and closes it.
   Outcome FinishTemporary(DWORD end);
   // Moves the temporary file to `finalName`, or copies it over a file of

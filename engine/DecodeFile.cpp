@@ -12,8 +12,8 @@ constexpr ConverterTexts kDecodingTexts = {
     IDS_LOG_DECODING_DONE,  IDS_DECODING_CANCELED,     IDS_LOG_DECODING_CANCELED,
 };
 
-// The block buffer of the decoding, distinct from the encryption's.
-unsigned char block[kBlockSize];
+// The run buffer of the decoding, distinct from the encryption's.
+unsigned char buffer[kRunSize];
 
 // Whether the extension taken from a header can be given to the decoded file
 // as it is: none at all, or a dot and at least one character allowed in a
@@ -67,7 +67,7 @@ Outcome Decode(Conversion& c) {
   if (c.CreateTemporary() != Outcome::Converted) return Outcome::Failed;
   const DWORD bodyLength = c.size - kHeaderSize;
   const CipherFormat cipherFormat = format == HeaderFormat::Current ? CipherFormat::Current : CipherFormat::Earlier;
-  const Outcome body = c.ConvertBody(block, bodyLength, cipherFormat, true, kBlockSize);
+  const Outcome body = c.ConvertBody(buffer, bodyLength, cipherFormat, true, kRunSize);
   if (body != Outcome::Converted) return body;
   const Outcome finished = c.FinishTemporary(bodyLength);
   if (finished != Outcome::Converted) return finished;

@@ -30,8 +30,9 @@ constexpr unsigned char kErasureOnes = 0xFF;
 constexpr unsigned char kErasureZeros = 0x00;
 constexpr unsigned char kClearingByte = 0xF6;
 
-// The block buffer of the encryption, also used by the clearing passes.
-unsigned char block[kBlockSize];
+// The run buffer of the encryption; the clearing passes write its first
+// block.
+unsigned char buffer[kRunSize];
 
 // One pass over the whole plain file: from offset 0, every 16 KB block is
 // overwritten in full with `pattern` (so the file grows to a whole number of
@@ -43,9 +44,9 @@ bool OverwritePass(Conversion& c, unsigned char pattern) {
     ShowMessage(c.owner, IDS_PROGRAM_NAME, IDS_FILE_SEEK_FAILED, c.path, 0u, static_cast<int>(error));
     return false;
   }
-  std::memset(block, pattern, sizeof block);
+  std::memset(buffer, pattern, kBlockSize);
   for (std::uint64_t offset = 0; offset < c.size; offset += kBlockSize) {
-    if (!WriteAll(c.source.get(), block, kBlockSize)) {
+    if (!WriteAll(c.source.get(), buffer, kBlockSize)) {
       const DWORD error = GetLastError();
       c.source.Close();
       ShowMessage(c.owner, IDS_PROGRAM_NAME, IDS_CLEARING_FAILED, c.path, static_cast<int>(error));
@@ -110,10 +111,10 @@ Outcome Encrypt(Conversion& c, PathBuffer& encryptedName) {
                 static_cast<int>(GetLastError()));
     return c.Discard(Outcome::Failed);
   }
-  // The first block stops where the encrypted file's first 16 KB end, so
-  // that every further write covers whole pages of the encrypted file: a
-  // write that starts inside a page costs about half as much again.
-  const Outcome body = c.ConvertBody(block, c.size, CipherFormat::Current, false, kBlockSize - kHeaderSize);
+  // The first run stops where the encrypted file's first run ends, so that
+  // every further write covers whole pages of the encrypted file: a write
+  // that starts inside a page costs about half as much again.
+  const Outcome body = c.ConvertBody(buffer, c.size, CipherFormat::Current, false, kRunSize - kHeaderSize);
   if (body != Outcome::Converted) return body;
   const Outcome finished = c.FinishTemporary(c.size + kHeaderSize);
   if (finished != Outcome::Converted) return finished;
