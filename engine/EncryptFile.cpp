@@ -1,5 +1,6 @@
 // Encryption of one file, the clearing of the plain file it leaves behind,
 // and the registration of the encrypted file type.
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -30,13 +31,13 @@ constexpr unsigned char kErasureOnes = 0xFF;
 constexpr unsigned char kErasureZeros = 0x00;
 constexpr unsigned char kClearingByte = 0xF6;
 
-// The run buffer of the encryption; the clearing passes write its first
-// block.
+// The run buffer of the encryption, also used by the clearing passes.
 unsigned char buffer[kRunSize];
 
 // One pass over the whole plain file: from offset 0, every 16 KB block is
 // overwritten in full with `pattern` (so the file grows to a whole number of
-// blocks). On failure the plain file is closed and the failure reported.
+// blocks), a run of blocks per write. On failure the plain file is closed
+// and the failure reported.
 bool OverwritePass(Conversion& c, unsigned char pattern) {
   if (!SeekTo(c.source.get(), 0)) {
     const DWORD error = GetLastError();
@@ -44,9 +45,11 @@ bool OverwritePass(Conversion& c, unsigned char pattern) {
     ShowMessage(c.owner, IDS_PROGRAM_NAME, IDS_FILE_SEEK_FAILED, c.path, 0u, static_cast<int>(error));
     return false;
   }
-  std::memset(buffer, pattern, kBlockSize);
-  for (std::uint64_t offset = 0; offset < c.size; offset += kBlockSize) {
-    if (!WriteAll(c.source.get(), buffer, kBlockSize)) {
+  std::memset(buffer, pattern, sizeof buffer);
+  const std::uint64_t blocks = (std::uint64_t{c.size} + kBlockSize - 1) / kBlockSize;
+  for (std::uint64_t block = 0; block < blocks; block += kRunBlocks) {
+    const DWORD count = static_cast<DWORD>(std::min<std::uint64_t>(kRunBlocks, blocks - block)) * kBlockSize;
+    if (!WriteAll(c.source.get(), buffer, count)) {
       const DWORD error = GetLastError();
       c.source.Close();
       ShowMessage(c.owner, IDS_PROGRAM_NAME, IDS_CLEARING_FAILED, c.path, static_cast<int>(error));
