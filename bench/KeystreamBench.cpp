@@ -14,9 +14,9 @@
 #include <functional>
 #include <vector>
 
-#include "engine/BuiltinStrings.h"
-#include "engine/KeyHash.h"
-#include "engine/Keystream.h"
+#include "core/BuiltinStrings.h"
+#include "core/KeyHash.h"
+#include "core/Keystream.h"
 
 #if defined(ORVANE_BENCH_CHACHA20)
 #include <openssl/evp.h>

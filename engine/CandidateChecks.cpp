@@ -3,8 +3,8 @@
 #include "engine/CandidateChecks.h"
 
 #include "engine/FileAccess.h"
-#include "engine/FileHeader.h"
-#include "engine/FileNames.h"
+#include "core/FileHeader.h"
+#include "core/FileNames.h"
 #include "engine/ScopedFile.h"
 #include "resource.h"
 #include "ui/FileProperties.h"

@@ -7,7 +7,7 @@
 #include <cstring>
 
 #include "engine/FileAccess.h"
-#include "engine/KeyHash.h"
+#include "core/KeyHash.h"
 #include "engine/OperationLog.h"
 #include "resource.h"
 #include "ui/Messages.h"

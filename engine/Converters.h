@@ -5,9 +5,9 @@
 #include <windows.h>
 
 #include "engine/ConversionJob.h"
-#include "engine/FileHeader.h"
-#include "engine/FileNames.h"
-#include "engine/Keystream.h"
+#include "core/FileHeader.h"
+#include "core/FileNames.h"
+#include "core/Keystream.h"
 #include "engine/ScopedFile.h"
 
 // <windows.h> maps EncryptFile to the file-system call EncryptFileA; the

@@ -10,7 +10,7 @@
 #include <cstring>
 
 #include "app/AppContext.h"
-#include "engine/FileNames.h"
+#include "core/FileNames.h"
 #include "resource.h"
 #include "settings/ProgramOptions.h"
 #include "settings/RegistryKey.h"

@@ -3,7 +3,7 @@
 
 #include <cstddef>
 
-#include "engine/BuiltinStrings.h"
+#include "core/BuiltinStrings.h"
 
 namespace {
 

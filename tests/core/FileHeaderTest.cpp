@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "engine/FileHeader.h"
-#include "engine/KeyHash.h"
+#include "core/FileHeader.h"
+#include "core/KeyHash.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "engine/FileNames.h"
+#include "core/FileNames.h"
 
 namespace {
 

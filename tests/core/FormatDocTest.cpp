@@ -10,10 +10,10 @@
 #include <string>
 #include <vector>
 
-#include "engine/BuiltinStrings.h"
-#include "engine/FileHeader.h"
-#include "engine/KeyHash.h"
-#include "engine/Keystream.h"
+#include "core/BuiltinStrings.h"
+#include "core/FileHeader.h"
+#include "core/KeyHash.h"
+#include "core/Keystream.h"
 
 namespace {
 

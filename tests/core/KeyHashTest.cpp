@@ -5,8 +5,8 @@
 #include <cstring>
 #include <string>
 
-#include "engine/BuiltinStrings.h"
-#include "engine/KeyHash.h"
+#include "core/BuiltinStrings.h"
+#include "core/KeyHash.h"
 
 namespace {
 

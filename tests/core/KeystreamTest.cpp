@@ -6,9 +6,9 @@
 #include <random>
 #include <vector>
 
-#include "engine/BuiltinStrings.h"
-#include "engine/KeyHash.h"
-#include "engine/Keystream.h"
+#include "core/BuiltinStrings.h"
+#include "core/KeyHash.h"
+#include "core/Keystream.h"
 
 // Names the path in failure messages (found by argument-dependent lookup).
 void PrintTo(KeystreamPath path, std::ostream* out) {

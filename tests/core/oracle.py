@@ -2,7 +2,7 @@
 """Independent model of the key hash, keystream and file format, written from
 the format's rules (docs/file-format.md) rather than from the C++ code.
 
-It reads the four built-in strings from engine/BuiltinStrings.cpp, their one
+It reads the four built-in strings from core/BuiltinStrings.cpp, their one
 home, and prints the known-answer sections of docs/file-format.md:
 
     python3 tests/core/oracle.py > /tmp/vectors.md
@@ -17,7 +17,7 @@ ROOT = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..")
 
 
 def builtin_strings():
-    src = open(os.path.join(ROOT, "engine", "BuiltinStrings.cpp")).read()
+    src = open(os.path.join(ROOT, "core", "BuiltinStrings.cpp")).read()
     out = {}
     for name in ("WeightArea", "KeyStringLong", "KeyStringShort"):
         body = src.split("const unsigned char " + name)[1].split("};")[0]

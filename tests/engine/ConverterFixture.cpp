@@ -7,7 +7,7 @@
 #include <cstring>
 
 #include "app/AppContext.h"
-#include "engine/BuiltinStrings.h"
+#include "core/BuiltinStrings.h"
 #include "engine/Converters.h"
 #include "engine/OperationLog.h"
 #include "tests/support/DialogDriver.h"

@@ -9,7 +9,7 @@
 
 #include "app/AppContext.h"
 #include "engine/Converters.h"
-#include "engine/KeyHash.h"
+#include "core/KeyHash.h"
 #include "tests/engine/ConverterFixture.h"
 
 namespace {

@@ -1,9 +1,9 @@
 // Key hash, key check value, key hex text and the process-wide generator.
-#include "engine/KeyHash.h"
+#include "core/KeyHash.h"
 
 #include <cstring>
 
-#include "engine/BuiltinStrings.h"
+#include "core/BuiltinStrings.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 // the system support it.
 #include <immintrin.h>
 
-#include "engine/KeystreamLanes.h"
+#include "core/KeystreamLanes.h"
 
 namespace {
 

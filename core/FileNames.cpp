@@ -1,5 +1,5 @@
 // Extension handling and the names of the files a conversion writes.
-#include "engine/FileNames.h"
+#include "core/FileNames.h"
 
 #include <cstring>
 #include <initializer_list>

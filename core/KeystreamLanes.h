@@ -18,8 +18,8 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "engine/Keystream.h"
-#include "engine/KeystreamKernels.h"
+#include "core/Keystream.h"
+#include "core/KeystreamKernels.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 // 32-bit one since the Pentium 4 has; chosen at run time.
 #include <emmintrin.h>
 
-#include "engine/KeystreamLanes.h"
+#include "core/KeystreamLanes.h"
 
 namespace {
 

@@ -1,11 +1,11 @@
 // Keystream start and transform calls, the literal per-byte rule, the scalar
 // path and the choice among the vector kernels.
-#include "engine/Keystream.h"
+#include "core/Keystream.h"
 
 #include <algorithm>
 
-#include "engine/BuiltinStrings.h"
-#include "engine/KeystreamKernels.h"
+#include "core/BuiltinStrings.h"
+#include "core/KeystreamKernels.h"
 
 namespace {
 

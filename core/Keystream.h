@@ -8,7 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "engine/KeyHash.h"
+#include "core/KeyHash.h"
 
 enum class CipherFormat : std::uint8_t {
     Current,  // "OrvaneHdrBlk": mask and one random byte per body byte

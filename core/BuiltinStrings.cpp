@@ -1,5 +1,5 @@
 // The contents of the four built-in strings, the only place they are spelled.
-#include "engine/BuiltinStrings.h"
+#include "core/BuiltinStrings.h"
 
 const unsigned char WeightArea[kWeightAreaSize] = {
     // LengthWeights: 54 characters of codes 33 to 124.

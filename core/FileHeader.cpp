@@ -1,9 +1,9 @@
 // Header build, recognition and key check of encrypted files.
-#include "engine/FileHeader.h"
+#include "core/FileHeader.h"
 
 #include <cstring>
 
-#include "engine/KeyHash.h"
+#include "core/KeyHash.h"
 
 std::uint32_t LoadLE32(const unsigned char* at) {
     return static_cast<std::uint32_t>(at[0]) | static_cast<std::uint32_t>(at[1]) << 8 |
