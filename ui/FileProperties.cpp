@@ -10,6 +10,7 @@
 #include <cstring>
 
 #include "app/AppContext.h"
+#include "app/Tray.h"
 #include "core/FileNames.h"
 #include "resource.h"
 #include "settings/ProgramOptions.h"
@@ -173,11 +174,7 @@ INT_PTR OnInitDialog(HWND dialog, PropertiesDialog* state) {
 // OK and Esc keep the dialog's position for its next opening and close it.
 INT_PTR OnCommand(HWND dialog, WORD id) {
   if (id != IDOK && id != IDCANCEL) return FALSE;
-  RECT rect;
-  if (GetWindowRect(dialog, &rect)) {
-    DialogPositions().Property.Top = rect.top;
-    DialogPositions().Property.Left = rect.left;
-  }
+  SaveWindowPlacement(dialog, &DialogPositions().Property);
   EndDialog(dialog, 1);
   return TRUE;
 }

@@ -284,14 +284,19 @@ TEST_F(FilePropertiesTest, ClosingKeepsThePositionForTheNextOpening) {
   for (int closeId : {IDOK, IDCANCEL}) {
     DialogPositions().Property = WindowPosition{35, 35, 0, 0, 0};
     DialogScript script;
+    RECT shown = {};
     script.Expect(kTitle, [&](HWND dialog) {
       SetWindowPos(dialog, nullptr, 300 + closeId, 250, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+      GetWindowRect(dialog, &shown);
       PressButton(dialog, closeId);
     });
     EXPECT_EQ(script.Run([&] { return ShowFileProperties(nullptr, path.c_str()); }), 1);
     EXPECT_TRUE(script.Passed()) << script.Report();
     EXPECT_EQ(DialogPositions().Property.Left, 300 + closeId);
     EXPECT_EQ(DialogPositions().Property.Top, 250);
+    // The whole window placement is kept, its size too.
+    EXPECT_EQ(DialogPositions().Property.Width, shown.right - shown.left);
+    EXPECT_EQ(DialogPositions().Property.Height, shown.bottom - shown.top);
   }
 }
 
