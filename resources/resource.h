@@ -11,6 +11,20 @@
 #define IDI_BOX_INFORMATION   5300  // message box
 #define IDI_BOX_QUESTION      5400  // question box
 #define IDI_BOX_ERROR         5500  // error box
+#define IDI_KEY_ENCRYPT       2745  // encryption key dialog
+#define IDI_KEY_DECODE        2750  // decoding key dialog
+#define IDI_KEY_NOTE          2550  // the note in the key and password dialogs
+#define IDI_PASSWORD          5100  // current access password
+#define IDI_PASSWORD_NEW      5101  // new access password
+#define IDI_CLEANUP           2820  // options: remove the original file
+#define IDI_SOUNDS            2525  // options: sounds with boxes
+#define IDI_DESKTOP           2880  // options: desktop shortcut
+#define IDI_STARTUP           2585  // options: startup folder shortcut
+
+// ---- Bitmaps -------------------------------------------------------------
+#define IDB_ABOUT             1000  // the program's picture (splash window)
+#define IDB_TOOLBAR           1002  // 12 tool-bar images of 16 x 16
+#define IDB_OPTIONS           1999  // picture at the left of the options pages
 
 // ---- Items of the error, message and question boxes (built in memory) ---
 // Their buttons use the standard ids IDOK, IDYES and IDNO.
