@@ -31,6 +31,40 @@
 #define IDC_BOX_ICON          100
 #define IDC_BOX_TEXT          101
 
+// ---- Main window: menu, accelerators, child windows ----------------------
+#define IDM_MAIN_MENU         1000  // the main window's class menu
+#define IDM_MAIN_ACCELERATORS 1000  // the message loop's accelerator table
+#define IDC_TOOL_BAR          1002
+#define IDC_STATUS_BAR        1003
+#define IDC_ENCRYPT_LIST      5000
+#define IDC_DECODE_LIST       5001
+
+// ---- Commands of the menu, the accelerators and the tool bar -------------
+// Each id is also the id of its status-line hint, and + 1000 its tool tip.
+#define IDM_PROPERTIES        103
+#define IDM_ACCESS            130
+#define IDM_OPTIONS           133
+#define IDM_SETUP             134
+#define IDM_ENCRYPT           146
+#define IDM_DECODE            147
+#define IDM_EXIT              199
+#define IDM_ENCRYPT_ADD       250
+#define IDM_ENCRYPT_REMOVE    251
+#define IDM_ENCRYPT_CLEAR     252
+#define IDM_DECODE_ADD        253
+#define IDM_DECODE_REMOVE     254
+#define IDM_DECODE_CLEAR      255
+#define IDM_STATUS_BAR        301
+#define IDM_TOOL_BAR          302
+#define IDM_MINIMIZE_ON_USE   398
+#define IDM_TOPMOST           399
+#define IDM_FONT              430
+#define IDM_HELP_CONTENTS     901
+#define IDM_HELP_SEARCH       902
+#define IDM_HELP_ON_HELP      903
+#define IDM_WEB_SITE          997
+#define IDM_ABOUT             999
+
 // ---- Command hints (status line), under the command's own id -------------
 #define IDS_HINT_PROPERTIES      103
 #define IDS_HINT_ACCESS          130

@@ -1,0 +1,44 @@
+// The close path of the main window.
+#include "app/CloseMainWindow.h"
+
+#include <commctrl.h>
+
+#include "app/AppContext.h"
+#include "app/MainWindow.h"
+#include "app/Tray.h"
+#include "engine/OperationLog.h"
+#include "resource.h"
+#include "ui/Messages.h"
+
+namespace {
+
+bool HasEntries(HWND list) { return list && SendMessageA(list, LVM_GETITEMCOUNT, 0, 0) > 0; }
+
+}  // namespace
+
+int CloseMainWindow(HWND mainWindow, ProgramOptions* options) {
+  HWND encryptList = GetDlgItem(mainWindow, IDC_ENCRYPT_LIST);
+  HWND decodeList = GetDlgItem(mainWindow, IDC_DECODE_LIST);
+  if ((HasEntries(encryptList) || HasEntries(decodeList)) &&
+      !AskYesNo(mainWindow, 1, IDS_PROGRAM_NAME, IDS_CONFIRM_QUIT_LISTED)) {
+    return 0;
+  }
+  StoreCurrentFolder(options);
+  SaveWindowPlacement(mainWindow, &options->Window);
+  ReadColumnWidths(encryptList, options->EncryptColumns);
+  ReadColumnWidths(decodeList, options->DecodeColumns);
+  LogWrite(0);
+  if (options->TaskTray) RemoveTrayIcon(mainWindow);
+
+  DestroyWindow(mainWindow);
+  // Nothing may reach the window's children once they are gone: the status
+  // line, the tool-bar buttons and the message loop's accelerators.
+  AppContext& app = App();
+  if (app.mainWindow == mainWindow) {
+    app.mainWindow = nullptr;
+    app.toolBar = nullptr;
+    app.statusBar = nullptr;
+  }
+  PostQuitMessage(0);
+  return 1;
+}

@@ -1,0 +1,30 @@
+// The program's entry: the start in its fixed order, the message loop and
+// the end of the run. A start that stops early ends with code 0 and writes
+// no options (beyond the defaults a first run has already written).
+#include <windows.h>
+
+#include "app/AppContext.h"
+#include "app/MainWindow.h"
+#include "app/Startup.h"
+#include "settings/ProgramOptions.h"
+#include "settings/SettingsStore.h"
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandTail, int showCommand) {
+  if (ActivateRunningCopy()) return 0;
+  PrepareAppContext(instance);
+
+  SetSettingsRoot(kOrvaneSettingsRoot);
+  if (!LoadMainAccelerators()) return 0;
+  ProgramOptions* options = &Options();
+  LoadOptions(options);
+
+  if (!RegisterMainWindowClass()) return 0;
+  if (!ReadCommandLine(commandTail, options)) return 0;
+  // A first run asks for the Explorer integration, as the setup switch does.
+  if (FirstRun) options->Explorer.CreateStartMenu = 1;
+
+  if (!CreateMainWindow(showCommand, options)) return 0;
+  const int quitCode = RunMessageLoop();
+  FinishRun(options);
+  return quitCode;
+}

@@ -1,0 +1,89 @@
+// The main window procedure: one line per message, each calling its handler.
+#include <windows.h>
+
+#include "app/CloseMainWindow.h"
+#include "app/MainWindow.h"
+#include "app/Tray.h"
+#include "settings/ProgramOptions.h"
+
+namespace {
+
+// The options that decide a handler's course; before WM_CREATE has stored
+// the record (WM_GETMINMAXINFO and WM_NCCREATE come first) nothing is on.
+LONG OptionOf(HWND window, LONG ProgramOptions::*field) {
+  const ProgramOptions* options = MainWindowOptions(window);
+  return options ? options->*field : 0;
+}
+
+LRESULT OnCreate(HWND window, const CREATESTRUCTA* create) {
+  return CreateChildWindows(window, static_cast<ProgramOptions*>(create->lpCreateParams)) ? 0 : -1;
+}
+
+LRESULT OnSize(HWND window, WPARAM kind) {
+  if (kind == SIZE_RESTORED || kind == SIZE_MAXIMIZED) {
+    ShowWindow(window, SW_SHOW);
+    LayoutMainWindow(window);
+    UpdateWindow(window);
+  } else if (kind == SIZE_MINIMIZED && OptionOf(window, &ProgramOptions::TaskTray)) {
+    // Minimized with the tray icon on, the window leaves the task bar.
+    ShowWindow(window, SW_HIDE);
+  }
+  return 0;
+}
+
+LRESULT OnSetFocus(HWND window) {
+  SetTopmost(window, OptionOf(window, &ProgramOptions::TopMost));
+  return 0;
+}
+
+// The class brush paints the background and the children cover the rest.
+LRESULT OnPaint(HWND window) {
+  PAINTSTRUCT paint;
+  HDC dc = BeginPaint(window, &paint);
+  SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
+  SetBkMode(dc, OPAQUE);
+  EndPaint(window, &paint);
+  return 0;
+}
+
+LRESULT OnGetMinMaxInfo(MINMAXINFO* limits) {
+  limits->ptMinTrackSize.x = kMainMinimumWidth;
+  limits->ptMinTrackSize.y = kMainMinimumHeight;
+  return 0;
+}
+
+// With the tray icon on, the close box and Alt+F4 hide the window instead
+// of closing the program.
+LRESULT OnSysCommand(HWND window, WPARAM command, LPARAM lParam) {
+  if ((command & 0xFFF0) == SC_CLOSE && OptionOf(window, &ProgramOptions::TaskTray)) {
+    ShowWindow(window, SW_HIDE);
+    return 0;
+  }
+  return DefWindowProcA(window, WM_SYSCOMMAND, command, lParam);
+}
+
+LRESULT OnTrayMessage(HWND window, LPARAM mouse) {
+  OnTrayNotify(window, mouse, OptionOf(window, &ProgramOptions::TopMost));
+  return 0;
+}
+
+LRESULT OnClose(HWND window) {
+  if (ProgramOptions* options = MainWindowOptions(window)) CloseMainWindow(window, options);
+  return 0;
+}
+
+}  // namespace
+
+LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_CREATE: return OnCreate(window, reinterpret_cast<CREATESTRUCTA*>(lParam));
+    case WM_SIZE: return OnSize(window, wParam);
+    case WM_SETFOCUS: return OnSetFocus(window);
+    case WM_PAINT: return OnPaint(window);
+    case WM_GETMINMAXINFO: return OnGetMinMaxInfo(reinterpret_cast<MINMAXINFO*>(lParam));
+    case WM_SYSCOMMAND: return OnSysCommand(window, wParam, lParam);
+    case TrayNotifyMessage: return OnTrayMessage(window, lParam);
+    case WM_CLOSE: return OnClose(window);
+    default: return DefWindowProcA(window, message, wParam, lParam);
+  }
+}

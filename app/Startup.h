@@ -1,0 +1,39 @@
+// The pieces of the program's start and end: the single-instance rule, the
+// application context, the command line, the message loop and the release
+// of what the run acquired.
+#pragma once
+
+#include <windows.h>
+
+#include "settings/ProgramOptions.h"
+
+// When another copy of the program runs, shows its main window normally
+// and in front (also out of the tray), sounds the alert and returns 1: this
+// copy then ends. Returns 0 when no other copy runs.
+int ActivateRunningCopy();
+
+// Fills the application context: common controls, the instance, the
+// program's paths (the help file's empty when there is no help file), the
+// desktop rectangle, and the random generator's seed from the clock.
+void PrepareAppContext(HINSTANCE instance);
+
+// Loads the accelerator table of the main window into the context. Returns
+// 1, or 0 after error box 60002.
+int LoadMainAccelerators();
+
+// Reads the command-line tail: nothing; "/setup" or "-setup" in any case,
+// which sets the setup request of the options; or a complete path (drive,
+// colon, backslash; quotes removed), kept as "FileSpec". Returns 1, or 0
+// after error box 60100 for any other text.
+int ReadCommandLine(const char* tail, ProgramOptions* options);
+
+// The setup switch, compared without regard to case against the whole tail.
+bool IsSetupSwitch(const char* tail);
+
+// Runs the message loop until the quit message; accelerators go to the
+// current main window. Returns the quit code (0 after a failed fetch).
+int RunMessageLoop();
+
+// The end of a normal run: saves the options, closes the log and deletes
+// the list font.
+void FinishRun(ProgramOptions* options);
