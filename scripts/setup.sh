@@ -1,6 +1,9 @@
 #!/bin/bash
 # Installs everything Orvane needs to build and test on Debian 12, as root.
 # Safe to run again: it does nothing when every package is already there.
+#
+#   scripts/setup.sh          what the build and the tests need
+#   scripts/setup.sh --run    also what scripts/run.sh needs without a display
 set -euo pipefail
 
 packages=(
@@ -13,6 +16,9 @@ packages=(
   xvfb x11-apps x11-utils imagemagick  # a display without a screen; screenshots
   util-linux                      # taskset, setpriv
 )
+if [ "${1:-}" = "--run" ]; then
+  packages+=(x11vnc novnc websockify)  # the private display served to a browser
+fi
 
 missing=()
 for p in "${packages[@]}"; do

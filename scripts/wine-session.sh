@@ -13,6 +13,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 action=${1:?start or stop}
 export ORVANE_BUILD_DIR=$(cd "${2:?build folder}" && pwd)
 . "$here/wine-env.sh"
+. "$here/wine-prefix.sh"
 state="$ORVANE_BUILD_DIR/wine-session"
 
 start_display() {
@@ -34,16 +35,9 @@ start_display() {
 
 make_prefix() {
   mkdir -p "$HOME"
-  if [ -f "$WINEPREFIX/.orvane-ready" ]; then
-    return
-  fi
-  rm -rf "$WINEPREFIX"
-  taskset -c 0 wine wineboot --init </dev/null >/dev/null 2>&1
-  taskset -c 0 wineserver -w
-  # Debian's Wine does not find its own fonts until they lie in the prefix;
-  # only then is "MS Sans Serif" real and dialog units match Windows.
-  cp /usr/share/wine/fonts/* "$WINEPREFIX/drive_c/windows/Fonts/"
-  local reg="$state/prefix.reg"
+  # Tests run inside a virtual desktop: top-level windows then close without
+  # the 2 s wait of a bare X server, and the tray icon can be clicked.
+  local reg="$state/desktop.reg"
   cat > "$reg" <<'REG'
 REGEDIT4
 
@@ -52,15 +46,8 @@ REGEDIT4
 
 [HKEY_CURRENT_USER\Software\Wine\Explorer\Desktops]
 "Default"="1024x768"
-
-[HKEY_CURRENT_USER\Software\Wine\Fonts\Replacements]
-"Arial"="Liberation Sans"
-"Courier New"="Liberation Mono"
-"Times New Roman"="Liberation Serif"
 REG
-  taskset -c 0 wine regedit /S "$(winepath -w "$reg" 2>/dev/null)" </dev/null >/dev/null 2>&1
-  taskset -c 0 wineserver -w
-  touch "$WINEPREFIX/.orvane-ready"
+  orvane_prepare_prefix "$reg"
 }
 
 case "$action" in
