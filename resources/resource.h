@@ -134,7 +134,15 @@
 #define IDS_BAD_STORED_EXTENSION 2018  // decoding: the header names no plain extension
 #define IDS_FILE_TRUNCATED       2019  // decoding: the file ends inside its header
 #define IDS_NAME_TOO_LONG        2020  // a result name would pass 255 characters
+#define IDS_PATH_TOO_LONG        2021  // a dropped or chosen path passes 255 characters
 #define IDS_CONFIRM_QUIT_LISTED  2050
+
+// ---- Key entry dialogs (resources/KeyDialogs.rc) -------------------------
+#define IDD_KEY_ENCRYPT          3100
+#define IDD_KEY_DECODE           3250
+#define IDC_KEY_TEXT             101   // the key, a password edit
+#define IDC_KEY_CONFIRM          102   // its confirmation (encryption only)
+#define IDC_KEY_NOTE             103   // the explanation beside the note icon
 
 // ---- Program access password ---------------------------------------------
 #define IDS_PASSWORD_INVALID_CAPTION  5100

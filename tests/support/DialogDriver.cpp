@@ -148,6 +148,8 @@ std::string DialogScript::Report() const {
   return report;
 }
 
+void ServeAgain(HWND dialog) { RemovePropA(dialog, kServedProperty); }
+
 void IgnoreWindow(HWND window) {
   SetPropA(window, kIgnoredProperty, reinterpret_cast<HANDLE>(1));
 }

@@ -78,6 +78,10 @@ class DialogScript {
 // top-level window that is not a tool tip or an IME window. nullptr if none.
 HWND FindActiveDialog();
 
+// Lets a later step serve `dialog` again: for a dialog that stays open
+// after a box it opened has been answered.
+void ServeAgain(HWND dialog);
+
 // Marks a window of the test itself (an owner window, a main window) that
 // FindActiveDialog must never take for a dialog.
 void IgnoreWindow(HWND window);
