@@ -105,6 +105,15 @@ echo "Close Orvane (File > Exit) or press Ctrl+C here to stop."
 echo
 
 # A Wine virtual desktop gives the program a desktop with window frames on
-# the bare display; it ends when Orvane ends.
+# the bare display. The desktop outlives the program, so wait for the
+# program's own process and stop the rest when it is gone.
 cd "$home_dir/program"
-wine explorer /desktop=Orvane,1024x768 "$program" </dev/null >/dev/null 2>&1
+wine explorer /desktop=Orvane,1024x768 "$program" </dev/null >/dev/null 2>&1 &
+pids+=($!)
+for _ in $(seq 300); do
+  pgrep -fx -- "$program" >/dev/null && break
+  sleep 0.1
+done
+while pgrep -fx -- "$program" >/dev/null; do
+  sleep 1
+done
