@@ -66,15 +66,13 @@ bool HeaderKeyMatches(const unsigned char* bytes, std::size_t count, HeaderForma
     return false;
 }
 
-void HeaderOriginalPath(const unsigned char* bytes, std::size_t count, char (&out)[kMaxPathLength + 1]) {
-    std::size_t length = 0;
-    if (count > kOriginalPathOffset) {
-        const std::size_t available = count - kOriginalPathOffset;
-        const unsigned char* path = bytes + kOriginalPathOffset;
-        while (length < kMaxPathLength && length < available && path[length] != 0) {
-            out[length] = static_cast<char>(path[length]);
-            ++length;
-        }
+const char* HeaderStoredPath(const unsigned char* bytes, std::size_t count) {
+    if (count < kHeaderSize) {
+        return nullptr;
     }
-    out[length] = '\0';
+    const unsigned char* field = bytes + kOriginalPathOffset;
+    if (std::memchr(field, 0, kMaxPathLength + 1) == nullptr) {
+        return nullptr;
+    }
+    return reinterpret_cast<const char*>(field);
 }

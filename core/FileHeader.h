@@ -51,7 +51,9 @@ HeaderFormat CandidateHeaderFormat(const unsigned char* bytes, std::size_t count
 bool HeaderKeyMatches(const unsigned char* bytes, std::size_t count, HeaderFormat format,
                       std::uint32_t jobKey);
 
-// Copies the original path stored at offset 16 of count header bytes into
-// out: at most kMaxPathLength characters, always terminated. Empty when the
-// bytes end before offset 16.
-void HeaderOriginalPath(const unsigned char* bytes, std::size_t count, char (&out)[kMaxPathLength + 1]);
+// The original path stored at offset 16, when it is one this program could
+// have written: the whole header was read (count of at least kHeaderSize)
+// and the path field holds a terminator after at most kMaxPathLength
+// characters. Returns a pointer into bytes, or nullptr for anything else (a
+// truncated or forged header), which a decoder must refuse rather than cut.
+const char* HeaderStoredPath(const unsigned char* bytes, std::size_t count);

@@ -50,6 +50,22 @@ const char* ExtensionOf(const char* path) {
     return dot != nullptr ? dot : at;
 }
 
+bool IsPlainExtension(const char* extension) {
+    if (*extension == '\0') {
+        return true;
+    }
+    if (extension[0] != '.' || extension[1] == '\0') {
+        return false;
+    }
+    for (const char* at = extension + 1; *at != '\0'; ++at) {
+        const unsigned char c = static_cast<unsigned char>(*at);
+        if (c < 32 || std::strchr("<>:\"/\\|?*.", c) != nullptr) {
+            return false;
+        }
+    }
+    return extension[std::strlen(extension) - 1] != ' ';
+}
+
 bool StripExtension(const char* path, PathBuffer& out) {
     return Join(path, StemLength(path), {}, out);
 }

@@ -13,6 +13,14 @@ using PathBuffer = char[kPathBufferSize];
 // D:\My.Files\readme has none. Returns a pointer into path.
 const char* ExtensionOf(const char* path);
 
+// Whether an extension taken from an encrypted file's header may be given to
+// the decoded file as it stands: none at all, or a dot followed by at least
+// one character allowed in a Windows file name, the last not a blank. The
+// header is not to be trusted, and anything else could name a file elsewhere
+// (a slash, "..", a drive), a stream of another file (a colon), or a name
+// that Windows would change (a trailing blank or dot).
+bool IsPlainExtension(const char* extension);
+
 // Writes path without its ExtensionOf into out; the whole path when it has
 // none. Returns false, with out empty, when the result would not fit.
 bool StripExtension(const char* path, PathBuffer& out);

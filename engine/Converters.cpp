@@ -196,17 +196,20 @@ Outcome Conversion::FinishTemporary(DWORD end) {
 }
 
 Outcome Conversion::PutInPlace(const char* finalName) {
+  // A result that cannot take its name is discarded: the source is still as
+  // it was, and a decoded file left under the temporary name would be the
+  // plain text lying about where nobody looks for it.
   if (!FileExists(finalName)) {
     if (!MoveFileA(temporaryName, finalName)) {
       ShowMessage(owner, IDS_PROGRAM_NAME, IDS_FILE_RENAME_FAILED, temporaryName, finalName, Code(GetLastError()));
-      return Outcome::Failed;
+      return Discard(Outcome::Failed);
     }
     return Outcome::Converted;
   }
   if (!CopyFileA(temporaryName, finalName, FALSE)) {
     ShowMessage(owner, IDS_PROGRAM_NAME, IDS_FILE_COPY_FAILED, temporaryName, finalName,
                 static_cast<unsigned>(GetLastError()));
-    return Outcome::Failed;
+    return Discard(Outcome::Failed);
   }
   if (!DeleteFileA(temporaryName)) {
     ShowMessage(owner, IDS_PROGRAM_NAME, IDS_FILE_DELETE_FAILED, temporaryName, Code(GetLastError()));

@@ -28,8 +28,10 @@
 // "(=" and "=)") through a temporary ".tmp" file beside the plain file. With
 // "Cleanup" the plain file is then overwritten (six alternating passes
 // before the final one with "NSAErasures") and deleted; the encrypted
-// file is in place before the plain file is touched. Registers the
-// encrypted extension as a file type.
+// file is in place before the plain file is touched, and the plain file is
+// renamed to the temporary name before it is overwritten, so that its own
+// name never holds a partly cleared file. Registers the encrypted extension
+// as a file type.
 int EncryptFile(ConversionJob* job);
 
 // Checks the header and the key, writes the decoded file (the encrypted
@@ -38,6 +40,19 @@ int EncryptFile(ConversionJob* job);
 // Refuses, before writing anything, a header whose stored extension is not a
 // plain file-name extension and a file shorter than its header.
 int DecodeFile(ConversionJob* job);
+
+// Test only: the moments of an encryption's "Cleanup" at which a test can
+// step in, as another program or a full disk would.
+enum class CleanupMoment {
+  ReleasingPlainName,  // the plain file is closed and about to be renamed
+  ClearingWrite,       // a write of a clearing pass is about to be made
+  DeletingRemains,     // the cleared file is closed and about to be deleted
+};
+// Test only: `hook` (nullptr for none) is called at each moment with the
+// name of the file concerned. A result other than 0 at a clearing write
+// makes that write fail with that error code; elsewhere it is ignored.
+using CleanupHookForTest = DWORD (*)(CleanupMoment moment, const char* name);
+void SetCleanupHookForTest(CleanupHookForTest hook);
 
 // Registers ".<extension>" under HKEY_CLASSES_ROOT as the type "Encrypted
 // File" with `description` and the program's icon `iconIndex`. Registry
@@ -95,7 +110,8 @@ class Conversion {
   // Seeks the temporary file to `end`, sets its end, flushes and closes it.
   Outcome FinishTemporary(DWORD end);
   // Moves the temporary file to `finalName`, or copies it over a file of
-  // that name and deletes it.
+  // that name and deletes it. When the move or the copy fails, the
+  // temporary file is discarded (and the source closed).
   Outcome PutInPlace(const char* finalName);
   // Reports nothing: closes both files and deletes the temporary file.
   Outcome Discard(Outcome outcome);

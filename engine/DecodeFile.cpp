@@ -1,6 +1,4 @@
 // Decoding of one encrypted file.
-#include <cstring>
-
 #include "engine/Converters.h"
 #include "resource.h"
 #include "ui/Messages.h"
@@ -15,34 +13,6 @@ constexpr ConverterTexts kDecodingTexts = {
 // The run buffer of the decoding, distinct from the encryption's.
 unsigned char buffer[kRunSize];
 
-// Whether the extension taken from a header can be given to the decoded file
-// as it is: none at all, or a dot and at least one character allowed in a
-// Windows file name. The header is not to be trusted, and anything else
-// could name a file elsewhere (a slash, "..", a drive), a stream of another
-// file (a colon), or a name that Windows would change (a trailing blank).
-bool IsPlainExtension(const char* extension) {
-  if (*extension == '\0') return true;
-  if (extension[0] != '.' || extension[1] == '\0') return false;
-  for (const char* at = extension + 1; *at; ++at) {
-    const unsigned char c = static_cast<unsigned char>(*at);
-    if (c < 32 || std::strchr("<>:\"/\\|?*.", c)) return false;
-  }
-  const char last = extension[std::strlen(extension) - 1];
-  return last != ' ';
-}
-
-// The original path stored in the header, when it is a path this program
-// could have written: zero-terminated within its field, at most 255
-// characters.
-const char* StoredPath(const unsigned char (&header)[kHeaderSize]) {
-  const unsigned char* field = header + kOriginalPathOffset;
-  const void* end = std::memchr(field, 0, kOriginalPathSize);
-  if (!end || static_cast<const unsigned char*>(end) - field > static_cast<std::ptrdiff_t>(kMaxPathLength)) {
-    return nullptr;
-  }
-  return reinterpret_cast<const char*>(field);
-}
-
 // Closes the encrypted file and reports a refusal that names it.
 Outcome Refuse(Conversion& c, UINT messageId) {
   c.source.Close();
@@ -55,10 +25,11 @@ Outcome Decode(Conversion& c) {
 
   const HeaderFormat format = HeaderFormatOf(c.header, c.headerBytes);
   if (format == HeaderFormat::None) return Refuse(c, IDS_NOT_ENCRYPTED);
-  if (!HeaderKeyMatches(c.header, c.headerBytes, format, c.jobKey)) return Refuse(c, IDS_WRONG_KEY);
-  // A file cut short inside its header has no body at all.
+  // A file cut short inside its header has no body at all, whatever key it
+  // was made with; one cut inside the check value cannot even be checked.
   if (c.headerBytes < kHeaderSize) return Refuse(c, IDS_FILE_TRUNCATED);
-  const char* storedPath = StoredPath(c.header);
+  if (!HeaderKeyMatches(c.header, c.headerBytes, format, c.jobKey)) return Refuse(c, IDS_WRONG_KEY);
+  const char* storedPath = HeaderStoredPath(c.header, c.headerBytes);
   if (!storedPath || !IsPlainExtension(ExtensionOf(storedPath))) return Refuse(c, IDS_BAD_STORED_EXTENSION);
   PathBuffer decodedName;
   if (!DecodedName(c.path, storedPath, decodedName)) return Refuse(c, IDS_NAME_TOO_LONG);

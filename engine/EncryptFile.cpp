@@ -34,6 +34,12 @@ constexpr unsigned char kClearingByte = 0xF6;
 // The run buffer of the encryption, also used by the clearing passes.
 unsigned char buffer[kRunSize];
 
+CleanupHookForTest cleanupHook = nullptr;
+
+DWORD CallCleanupHook(CleanupMoment moment, const char* name) {
+  return cleanupHook ? cleanupHook(moment, name) : 0;
+}
+
 // One pass over the whole plain file: from offset 0, every 16 KB block is
 // overwritten in full with `pattern` (so the file grows to a whole number of
 // blocks), a run of blocks per write. On failure the plain file is closed
@@ -49,7 +55,9 @@ bool OverwritePass(Conversion& c, unsigned char pattern) {
   const std::uint64_t blocks = (std::uint64_t{c.size} + kBlockSize - 1) / kBlockSize;
   for (std::uint64_t block = 0; block < blocks; block += kRunBlocks) {
     const DWORD count = static_cast<DWORD>(std::min<std::uint64_t>(kRunBlocks, blocks - block)) * kBlockSize;
-    if (!WriteAll(c.source.get(), buffer, count)) {
+    const DWORD injected = CallCleanupHook(CleanupMoment::ClearingWrite, c.temporaryName);
+    if (injected != 0) SetLastError(injected);
+    if (injected != 0 || !WriteAll(c.source.get(), buffer, count)) {
       const DWORD error = GetLastError();
       c.source.Close();
       ShowMessage(c.owner, IDS_PROGRAM_NAME, IDS_CLEARING_FAILED, c.path, static_cast<int>(error));
@@ -90,6 +98,42 @@ bool ClearPlainFile(Conversion& c) {
   return true;
 }
 
+// Reports that the file `name` could not be deleted (or given up); fails.
+Outcome DeletionFailed(Conversion& c, const char* name, DWORD error) {
+  ShowMessage(c.owner, IDS_PROGRAM_NAME, IDS_FILE_DELETE_FAILED, name, static_cast<int>(error));
+  return Outcome::Failed;
+}
+
+// "Cleanup" once the encrypted file is in place and the plain file closed.
+// The plain file gives up its name before a byte of it is overwritten: it is
+// renamed to the temporary name, free again now, then cleared and deleted
+// under that name. Whatever fails, and wherever the program is stopped, the
+// plain file's name holds the original content or nothing, so remains of a
+// clearing can never be listed and encrypted over the good encrypted file;
+// a crash leaves them as a ".tmp" file, which the lists refuse. A rename
+// that fails leaves both files whole and is reported as a failed deletion.
+// Remains whose clearing failed are still deleted: the encrypted file is
+// complete, and a partly cleared file is of use to nobody.
+Outcome ClearAndDelete(Conversion& c) {
+  CallCleanupHook(CleanupMoment::ReleasingPlainName, c.path);
+  if (!MoveFileA(c.path, c.temporaryName)) return DeletionFailed(c, c.path, GetLastError());
+  if (!c.source.Take(CreateFileA(c.temporaryName, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                 FILE_ATTRIBUTE_NORMAL, nullptr))) {
+    const DWORD error = GetLastError();
+    // Nothing has been overwritten yet: the file gets its name back.
+    MoveFileA(c.temporaryName, c.path);
+    return DeletionFailed(c, c.path, error);
+  }
+  const bool cleared = ClearPlainFile(c);
+  c.source.Close();
+  CallCleanupHook(CleanupMoment::DeletingRemains, c.temporaryName);
+  if (!DeleteFileA(c.temporaryName)) {
+    // After a failed clearing its box has been shown; one box per failure.
+    return cleared ? DeletionFailed(c, c.temporaryName, GetLastError()) : Outcome::Failed;
+  }
+  return cleared ? Outcome::Converted : Outcome::Failed;
+}
+
 Outcome Encrypt(Conversion& c, PathBuffer& encryptedName) {
   const bool namesFit = EncryptionTempName(c.path, c.temporaryName) && EncryptedName(c.path, encryptedName);
   if (!c.OpenSource(namesFit, kLargestPlainFile)) return Outcome::Failed;
@@ -126,17 +170,8 @@ Outcome Encrypt(Conversion& c, PathBuffer& encryptedName) {
   // failure while clearing then leaves a complete encrypted file under its
   // proper name.
   if (c.PutInPlace(encryptedName) != Outcome::Converted) return Outcome::Failed;
-  if (!c.options.Cleanup) {
-    c.source.Close();
-    return Outcome::Converted;
-  }
-  if (!ClearPlainFile(c)) return Outcome::Failed;
   c.source.Close();
-  if (!DeleteFileA(c.path)) {
-    ShowMessage(c.owner, IDS_PROGRAM_NAME, IDS_FILE_DELETE_FAILED, c.path, static_cast<int>(GetLastError()));
-    return Outcome::Failed;
-  }
-  return Outcome::Converted;
+  return c.options.Cleanup ? ClearAndDelete(c) : Outcome::Converted;
 }
 
 // Sets the default value of a key below HKEY_CLASSES_ROOT; failures are
@@ -149,6 +184,8 @@ void SetClassDefault(const char* key, const char* value) {
 }
 
 }  // namespace
+
+void SetCleanupHookForTest(CleanupHookForTest hook) { cleanupHook = hook; }
 
 int RegisterEncryptedType(const char* extension, const char* description, int iconIndex) {
   char key[kPathSize];

@@ -15,6 +15,7 @@ packages=(
   wine wine32:i386 wine64         # runs the Windows program and its tests
   xvfb x11-apps x11-utils imagemagick  # a display without a screen; screenshots
   util-linux                      # taskset, setpriv
+  clang-14 libclang-rt-14-dev     # the core's fuzz target (libFuzzer)
 )
 if [ "${1:-}" = "--run" ]; then
   packages+=(x11vnc novnc websockify)  # the private display served to a browser

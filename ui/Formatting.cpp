@@ -17,7 +17,7 @@ constexpr char kMorning[] = "AM";
 constexpr char kAfternoon[] = "PM";
 
 constexpr char kIntl[] = "Intl";
-constexpr int kProfileTextSize = 81;  // profile texts: at most 80 characters
+constexpr int kLongDateSize = 81;  // the long-date picture: at most 80 characters
 constexpr std::size_t kDatePieceLimit = 80;
 constexpr std::size_t kTimeLimit = 255;
 
@@ -101,8 +101,9 @@ const char* CopyOut(const char* result, char* buffer, std::size_t bufferSize) {
   return result;
 }
 
-void ReadIntl(const char* name, const char* fallback, char (&out)[kProfileTextSize]) {
-  GetProfileStringA(kIntl, name, fallback, out, sizeof out);
+template <std::size_t N>
+void ReadIntl(const char* name, const char* fallback, char (&out)[N]) {
+  GetProfileStringA(kIntl, name, fallback, out, N);
 }
 
 // The date piece of one long-date token: the conversion by the token's first
@@ -177,12 +178,14 @@ const char* FormatIntlTime(char* buffer, std::size_t bufferSize, const SYSTEMTIM
   const bool keepZero = GetProfileIntA(kIntl, "iTLZero", 0) != 0;
   const SYSTEMTIME now = Now(at);
 
-  char separator[kProfileTextSize];
-  char suffix[kProfileTextSize];
+  // Only the long-date picture is limited to 80 characters; these two are
+  // read as far as the result can hold them.
+  char separator[kTimeLimit + 1];
+  char suffix[kTimeLimit + 1];
   ReadIntl("sTime", ":", separator);
   ReadIntl(twentyFour || now.wHour >= 12 ? "s2359" : "s1159", "", suffix);
 
-  char picture[3 * kProfileTextSize + 8];
+  char picture[sizeof separator + sizeof suffix + 8];
   std::snprintf(picture, sizeof picture, "%s%s%%M%s%s", twentyFour ? "%H" : "%I", separator,
                 suffix[0] ? " " : "", suffix);
   ExpandPicture(picture, now, result, kTimeLimit);
@@ -193,7 +196,7 @@ const char* FormatIntlTime(char* buffer, std::size_t bufferSize, const SYSTEMTIM
 const char* FormatIntlDate(char* buffer, std::size_t bufferSize, const SYSTEMTIME* at) {
   static char result[kFormatTextSize];
   const SYSTEMTIME now = Now(at);
-  char picture[kProfileTextSize];
+  char picture[kLongDateSize];
   ReadIntl("sLongDate", "ddd, mmm d, yyyy", picture);
 
   TextBuilder text(result, sizeof result - 1);
@@ -221,7 +224,9 @@ char* NextToken(char* text, const char* separators) {
   if (!p) return nullptr;
   while (*p && std::strchr(separators, *p)) ++p;
   if (!*p) {
-    nextTokenPosition = p;
+    // The text may not outlive its split (FormatIntlDate's picture does not
+    // outlive the call): keep no pointer into it once the split is over.
+    nextTokenPosition = nullptr;
     return nullptr;
   }
   char* token = p;

@@ -62,6 +62,7 @@ const char* FormatIntlDateTime(char (&buffer)[N], const SYSTEMTIME* at = nullptr
 // Splits `text` into tokens at the characters of `separators`, writing a
 // terminator over the separator that ends each token. Called with a text it
 // starts a new split; called with nullptr it continues the last one. Returns
-// the next token, or nullptr when none is left. Keeps its own position, so
-// it never disturbs a strtok split that is under way.
+// the next token, or nullptr when none is left; after that it forgets the
+// text, and continuing gives nullptr until a new split starts. Keeps its own
+// position, so it never disturbs a strtok split that is under way.
 char* NextToken(char* text, const char* separators);

@@ -1,6 +1,7 @@
 // Header build, both recognitions, key checks and the number helpers.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <random>
 #include <string>
@@ -61,8 +62,8 @@ TEST(FileHeader, PathLimits) {
     for (std::size_t i = 16 + 255; i < 276; ++i) {
         EXPECT_EQ(0, header.bytes[i]);
     }
-    char stored[256];
-    HeaderOriginalPath(header.bytes, sizeof header.bytes, stored);
+    const char* stored = HeaderStoredPath(header.bytes, sizeof header.bytes);
+    ASSERT_NE(nullptr, stored);
     EXPECT_EQ(longest, stored);
 
     const std::string tooLong(256, 'p');
@@ -134,22 +135,43 @@ TEST(FileHeader, KeyCheckOfBothFormats) {
     EXPECT_FALSE(HeaderKeyMatches(earlier.data(), earlier.size(), HeaderFormat::Current, right));
 }
 
-TEST(FileHeader, OriginalPathIsBoundedAndTerminated) {
-    char path[256];
-    const Bytes earlier = EarlierHeader(KeyMask, "D:\\A\\b.txt");
-    HeaderOriginalPath(earlier.data(), earlier.size(), path);
-    EXPECT_STREQ("D:\\A\\b.txt", path);
-
-    // A forged header with no terminator in its path field.
-    Bytes unterminated(276, 'x');
-    HeaderOriginalPath(unterminated.data(), unterminated.size(), path);
-    EXPECT_EQ(std::string(255, 'x'), path);
-
-    // A truncated header: what was read, nothing beyond.
-    HeaderOriginalPath(unterminated.data(), 20, path);
-    EXPECT_STREQ("xxxx", path);
-    HeaderOriginalPath(unterminated.data(), 12, path);
-    EXPECT_STREQ("", path);
+// Only a whole header whose path field is terminated within 256 bytes gives
+// a path; anything else is refused, never cut to fit.
+TEST(FileHeader, StoredPathOfWholeTerminatedFieldsOnly) {
+    auto withField = [](const std::string& field) {
+        Bytes header = EarlierHeader(KeyMask, "");
+        std::memcpy(header.data() + 16, field.data(), std::min<std::size_t>(field.size(), 260));
+        return header;
+    };
+    const Bytes normal = EarlierHeader(KeyMask, "D:\\A\\b.txt");
+    struct Case {
+        const char* name;
+        Bytes bytes;
+        std::size_t count;
+        const char* expected;  // nullptr: refused
+    };
+    const std::string longest(255, 'x');
+    const Case cases[] = {
+        {"a path", normal, 276, "D:\\A\\b.txt"},
+        {"an empty path", withField(""), 276, ""},
+        {"255 characters", withField(longest), 276, longest.c_str()},
+        {"256 characters, then a zero", withField(longest + "x"), 276, nullptr},
+        {"no terminator at all", withField(std::string(260, 'x')), 276, nullptr},
+        {"the header ends after the path's terminator", normal, 275, nullptr},
+        {"the header ends inside the path", normal, 20, nullptr},
+        {"the header ends before the path", normal, 16, nullptr},
+        {"nothing read", normal, 0, nullptr},
+    };
+    for (const Case& c : cases) {
+        const char* stored = HeaderStoredPath(c.bytes.data(), c.count);
+        if (c.expected == nullptr) {
+            EXPECT_EQ(nullptr, stored) << c.name;
+        } else {
+            ASSERT_NE(nullptr, stored) << c.name;
+            EXPECT_EQ(reinterpret_cast<const char*>(c.bytes.data() + 16), stored) << c.name;
+            EXPECT_STREQ(c.expected, stored) << c.name;
+        }
+    }
 }
 
 // Random inputs of every length up to a little past the header, many with a
@@ -173,9 +195,10 @@ TEST(FileHeader, RandomInputs) {
                                                                         : HeaderFormat::Earlier;
         ASSERT_EQ(expected, format) << "trial " << trial;
         ASSERT_EQ(count >= 276 ? format : HeaderFormat::None, CandidateHeaderFormat(bytes.data(), count));
-        char path[256];
-        HeaderOriginalPath(bytes.data(), count, path);
-        ASSERT_LE(std::strlen(path), count > 16 ? count - 16 : 0);
+        if (const char* path = HeaderStoredPath(bytes.data(), count)) {
+            ASSERT_GE(count, 276u);
+            ASSERT_LE(std::strlen(path), 255u);
+        }
         const bool matches = HeaderKeyMatches(bytes.data(), count, format, KeyMask);
         if (count < 16 || format == HeaderFormat::None) {
             ASSERT_FALSE(matches);

@@ -68,6 +68,42 @@ TEST(FileNames, ConversionNames) {
     }
 }
 
+// Extensions that a forged header could carry: only a plain one may be given
+// to a decoded file.
+TEST(FileNames, PlainExtensions) {
+    struct Case {
+        const char* extension;
+        bool plain;
+    };
+    const Case cases[] = {
+        {"", true},
+        {".doc", true},
+        {".(=doc=)", true},
+        {".a b", true},
+        {".\xE9t\xE9", true},
+        {".", false},
+        {"doc", false},
+        {"..", false},
+        {".d.c", false},
+        {".doc ", false},
+        {".doc:stream", false},
+        {".d\\c", false},
+        {".d/c", false},
+        {".d<c", false},
+        {".d>c", false},
+        {".d\"c", false},
+        {".d|c", false},
+        {".d?c", false},
+        {".d*c", false},
+        {".d\x01" "c", false},
+        {".d\x1F", false},
+        {".\x7F", true},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(c.plain, IsPlainExtension(c.extension)) << c.extension;
+    }
+}
+
 TEST(FileNames, ResultsLongerThan255CharactersAreRefused) {
     const std::string stem = "C:\\" + std::string(248, 'n');  // 251 characters
     const std::string plain = stem + ".doc";                  // 255

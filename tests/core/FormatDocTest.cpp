@@ -282,8 +282,8 @@ TEST(FormatDocument, CompleteFiles) {
         const HeaderFormat recognised = HeaderFormatOf(file.data(), kHeaderSize);
         EXPECT_EQ(recognised, CandidateHeaderFormat(file.data(), file.size()));
         EXPECT_TRUE(HeaderKeyMatches(file.data(), kHeaderSize, recognised, jobKey));
-        char storedPath[kMaxPathLength + 1];
-        HeaderOriginalPath(file.data(), kHeaderSize, storedPath);
+        const char* storedPath = HeaderStoredPath(file.data(), kHeaderSize);
+        ASSERT_NE(nullptr, storedPath);
         EXPECT_EQ(path, storedPath);
         const Bytes body(file.begin() + kHeaderSize, file.end());
         const CipherFormat cipherFormat = FormatOf(format);

@@ -178,14 +178,23 @@ TEST_F(ConverterTest, ForgedAndTruncatedHeadersAreRefusedBeforeAnythingIsWritten
   EXPECT_EQ(Decode(elsewhere), 1);
   EXPECT_EQ(ReadBytes(In("elsewhere.exe")), "abc");
 
-  // A valid signature and check value, then the file ends inside the header.
-  const std::string truncated = In("cut.(=doc=)");
-  const std::string cut = reference::EncryptedFile(Pattern(50), "C:\\docs\\cut.doc", JobKey()).substr(0, 200);
-  WriteBytes(truncated, cut);
-  EXPECT_EQ(Decode(truncated, {"File: " + truncated +
-                               "\r\rThis file is shorter than its header.\rThe file is damaged and cannot be decoded."}),
-            0);
-  ExpectUntouched(truncated, cut, In("cut.tmp"), In("cut.doc"));
+  // A valid signature, then the file ends inside the header: too short,
+  // whatever the key, also where the check value itself is cut.
+  const std::string right = reference::EncryptedFile(Pattern(50), "C:\\docs\\cut.doc", JobKey());
+  const std::string wrong = reference::EncryptedFile(Pattern(50), "C:\\docs\\cut.doc", JobKey() ^ 0x100);
+  const std::string earlier = reference::EarlierFormatFile(Pattern(50), "C:\\docs\\cut.doc", JobKey());
+  for (const std::string* whole : {&right, &wrong, &earlier}) {
+    for (size_t length : {12u, 13u, 15u, 16u, 200u, 275u}) {
+      const std::string truncated = In("cut.(=doc=)");
+      const std::string cut = whole->substr(0, length);
+      WriteBytes(truncated, cut);
+      EXPECT_EQ(Decode(truncated, {"File: " + truncated +
+                                   "\r\rThis file is shorter than its header.\rThe file is damaged and cannot be decoded."}),
+                0)
+          << length;
+      ExpectUntouched(truncated, cut, In("cut.tmp"), In("cut.doc"));
+    }
+  }
 }
 
 TEST_F(ConverterTest, ResultNamesLongerThan255CharactersAreRefused) {
@@ -339,7 +348,7 @@ TEST_F(ConverterTest, ClearingOverwritesWholeBlocksBeforeThePlainFileIsDeleted) 
   }
 }
 
-TEST_F(ConverterTest, APlainFileIsNotClearedUntilItsEncryptedFileIsInPlace) {
+TEST_F(ConverterTest, APlainFileIsNotClearedUntilItsEncryptedFileIsInPlaceAndAFailedPlacementIsDiscarded) {
   const std::string plainPath = In("kept.doc");
   const std::string plain = Pattern(30000, 5);
   WriteBytes(plainPath, plain);
@@ -355,7 +364,138 @@ TEST_F(ConverterTest, APlainFileIsNotClearedUntilItsEncryptedFileIsInPlace) {
                                 "\r\rCode " + std::to_string(code)}),
             0);
   EXPECT_TRUE(SameBytes(ReadBytes(plainPath), plain));
-  EXPECT_TRUE(SameBytes(ReadBytes(temporary), reference::EncryptedFile(plain, plainPath, JobKey())));
+  EXPECT_FALSE(PathExists(temporary));
+}
+
+// Decoding whose result cannot take its name: the decoded text must not stay
+// behind under the temporary name; the encrypted file stays as it was.
+TEST_F(ConverterTest, ADecodedFileThatCannotBePutInPlaceIsDiscarded) {
+  options.Cleanup = 1;
+  WriteBytes(In("probe.bin"), "x");
+  const std::string plain = Pattern(40000, 6);
+  for (const bool folder : {true, false}) {
+    SCOPED_TRACE(folder ? "a folder holds the name" : "a program holds the file");
+    const std::string base = folder ? "folder" : "held";
+    const std::string encryptedPath = In(base + ".(=doc=)");
+    const std::string decodedPath = In(base + ".doc");
+    const std::string encrypted = reference::EncryptedFile(plain, "C:\\docs\\" + base + ".doc", JobKey());
+    WriteBytes(encryptedPath, encrypted);
+    HANDLE held = INVALID_HANDLE_VALUE;
+    if (folder) {
+      ASSERT_TRUE(CreateDirectoryA(decodedPath.c_str(), nullptr));
+    } else {
+      WriteBytes(decodedPath, "the user's other file");
+      held = CreateFileA(decodedPath.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+      ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    }
+    ASSERT_FALSE(CopyFileA(In("probe.bin").c_str(), decodedPath.c_str(), FALSE));
+    const unsigned code = GetLastError();
+
+    const std::string temporary = In(base + ".tmp");
+    EXPECT_EQ(Decode(encryptedPath, {"File: " + temporary + "\r\rError detected copying this file\rTo: " +
+                                     decodedPath + "\r\rCode " + std::to_string(code)}),
+              0);
+    if (held != INVALID_HANDLE_VALUE) CloseHandle(held);
+    EXPECT_FALSE(PathExists(temporary));
+    EXPECT_TRUE(SameBytes(ReadBytes(encryptedPath), encrypted));
+    if (!folder) {
+      EXPECT_EQ(ReadBytes(decodedPath), "the user's other file");
+    }
+  }
+}
+
+// What a test does at the moments of an encryption's "Cleanup": fail a
+// clearing write as a full disk would, or hold a file open without delete
+// sharing as another program would.
+struct CleanupFault {
+  int failingWrite = -1;  // the clearing write that fails, counted from 0
+  bool holdPlainFile = false;
+  bool holdRemains = false;
+  int writes = 0;
+  HANDLE held = INVALID_HANDLE_VALUE;
+};
+CleanupFault cleanupFault;
+
+DWORD InjectCleanupFault(CleanupMoment moment, const char* name) {
+  CleanupFault& f = cleanupFault;
+  if (moment == CleanupMoment::ClearingWrite) return f.writes++ == f.failingWrite ? ERROR_DISK_FULL : 0;
+  const bool hold = moment == CleanupMoment::ReleasingPlainName ? f.holdPlainFile : f.holdRemains;
+  if (hold) {
+    f.held = CreateFileA(name, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+    EXPECT_NE(f.held, INVALID_HANDLE_VALUE) << name;
+  }
+  return 0;
+}
+
+// Every way the clearing and deleting of the plain file can fail leaves the
+// plain file's name with the original content or nothing, so that encrypting
+// the same listed path again can never copy cleared bytes over the good
+// encrypted file; a file that decodes to the original always remains.
+TEST_F(ConverterTest, CleanupFailuresNeverLeaveClearedBytesUnderThePlainName) {
+  struct Case {
+    const char* name;
+    LONG nsa;
+    CleanupFault fault;
+    bool plainKept;      // the plain file keeps its name and content
+    bool remainsKept;    // the cleared remains stay under the ".tmp" name
+  };
+  const size_t size = 600000;  // three runs of clearing writes per pass
+  const Case cases[] = {
+      {"the disk fills at the first clearing write", 0, {0, false, false}, false, false},
+      {"the disk fills inside the last pass", 0, {1, false, false}, false, false},
+      {"the disk fills inside an NSA pass", 1, {7, false, false}, false, false},
+      {"the disk fills and the remains are held", 0, {2, false, true}, false, true},
+      {"another program holds the plain file", 0, {-1, true, false}, true, false},
+      {"another program holds the cleared file", 1, {-1, false, true}, false, true},
+  };
+  SetCleanupHookForTest(InjectCleanupFault);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    options.NSAErasures = c.nsa;
+    const std::string path = In("Report.doc");
+    const std::string encryptedPath = In("Report.(=doc=)");
+    const std::string temporary = In("Report.tmp");
+    const std::string plain = Pattern(size, 7);
+    const std::string encrypted = reference::EncryptedFile(plain, path, JobKey());
+    WriteBytes(path, plain);
+    cleanupFault = c.fault;
+
+    std::string box;
+    if (c.fault.failingWrite >= 0) {
+      box = "File: " + path + "\r\rError detected clearing the disk file\rCode 112";
+    } else {
+      box = "File: " + (c.plainKept ? path : temporary) + "\r\rError detected deleting this disk file\rCode 32";
+    }
+    EXPECT_EQ(Encrypt(path, {box}), 0);
+    if (cleanupFault.held != INVALID_HANDLE_VALUE) CloseHandle(cleanupFault.held);
+    cleanupFault = CleanupFault{};
+
+    EXPECT_TRUE(SameBytes(ReadBytes(encryptedPath), encrypted));
+    if (c.plainKept) {
+      EXPECT_TRUE(SameBytes(ReadBytes(path), plain));
+    } else {
+      EXPECT_FALSE(PathExists(path));
+    }
+    EXPECT_EQ(PathExists(temporary), c.remainsKept);
+    if (c.remainsKept) {
+      // What is left there is the plain file as far as it was cleared.
+      EXPECT_TRUE(SameBytes(ReadBytes(temporary).substr(0, 16384), std::string(16384, '\xF6')));
+      ASSERT_TRUE(DeleteFileA(temporary.c_str()));
+    }
+
+    // The user presses Encrypt again on the same listed path.
+    if (c.plainKept) {
+      EXPECT_EQ(Encrypt(path), 1);
+    } else {
+      EXPECT_EQ(Encrypt(path, {NotFound(path)}), 0);
+    }
+    EXPECT_TRUE(SameBytes(ReadBytes(encryptedPath), encrypted));
+    EXPECT_FALSE(PathExists(path));
+    ASSERT_EQ(Decode(encryptedPath), 1);
+    EXPECT_TRUE(SameBytes(ReadBytes(path), plain));
+    DeleteFileA(path.c_str());
+  }
+  SetCleanupHookForTest(nullptr);
 }
 
 TEST_F(ConverterTest, EncryptionRegistersTheBracketedExtensionAsAFileType) {

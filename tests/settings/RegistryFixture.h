@@ -105,6 +105,65 @@ inline void ExpectPosition(const WindowPosition& p, LONG top, LONG left, LONG he
   EXPECT_EQ(p.Show, show);
 }
 
+// The machine-wide entries that saving the options writes besides the
+// settings: the application path and help-file entries of the running
+// program (here the test program) and the product's version key and profile
+// line. A test that saves takes a snapshot first and leaves the prefix as it
+// found it, as the application-stamp tests do for their own product.
+class MachineEntries {
+ public:
+  MachineEntries() {
+    char module[MAX_PATH] = "";
+    GetModuleFileNameA(nullptr, module, sizeof module);
+    const char* name = std::strrchr(module, '\\') ? std::strrchr(module, '\\') + 1 : module;
+    char upper[MAX_PATH];
+    std::snprintf(upper, sizeof upper, "%s", name);
+    CharUpperA(upper);
+    appPath_ = std::string(kAppPaths) + "\\" + upper;
+    help_ = name;
+    const size_t dot = help_.rfind('.');
+    help_ = (dot == std::string::npos ? help_ : help_.substr(0, dot)) + ".hlp";
+    hadAppPath_ = KeyExists(appPath_.c_str());
+    hadHelp_ = ReadRaw(HKEY_LOCAL_MACHINE, kHelp, help_.c_str()).found;
+    hadVersion_ = KeyExists(kVersion);
+    char line[64];
+    hadProfileLine_ = GetProfileStringA("Norvik Studio", kProduct, "", line, sizeof line) > 0;
+  }
+  MachineEntries(const MachineEntries&) = delete;
+  MachineEntries& operator=(const MachineEntries&) = delete;
+
+  // Removes what was not there at the snapshot.
+  void Restore() const {
+    if (!hadAppPath_) DeleteKeyTree(HKEY_LOCAL_MACHINE, appPath_.c_str());
+    if (!hadVersion_) DeleteKeyTree(HKEY_LOCAL_MACHINE, kVersion);
+    HKEY key;
+    if (!hadHelp_ && RegOpenKeyExA(HKEY_LOCAL_MACHINE, kHelp, 0, KEY_SET_VALUE, &key) == ERROR_SUCCESS) {
+      RegDeleteValueA(key, help_.c_str());
+      RegCloseKey(key);
+    }
+    if (!hadProfileLine_) WriteProfileStringA("Norvik Studio", kProduct, nullptr);
+  }
+
+ private:
+  static bool KeyExists(const char* path) {
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) return false;
+    RegCloseKey(key);
+    return true;
+  }
+
+  static constexpr const char* kAppPaths = "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths";
+  static constexpr const char* kHelp = "Software\\Microsoft\\Windows\\Help";
+  static constexpr const char* kProduct = "Orvane for Windows 95/NT";
+  static constexpr const char* kVersion = "Software\\Norvik Studio\\Orvane for Windows 95/NT";
+  std::string appPath_;
+  std::string help_;
+  bool hadAppPath_ = false;
+  bool hadHelp_ = false;
+  bool hadVersion_ = false;
+  bool hadProfileLine_ = false;
+};
+
 // Points the settings root at "Software\Norvik Studio\OrvaneTest-<test>",
 // which does not exist at the start, and removes it again at the end.
 class SettingsRootTest : public testing::Test {
@@ -120,6 +179,7 @@ class SettingsRootTest : public testing::Test {
   void TearDown() override {
     DeleteKeyTree(HKEY_CURRENT_USER, root_.c_str());
     SetSettingsRoot(saved_.c_str());
+    machineEntries_.Restore();
   }
 
   std::string Key(const char* section) const { return root_ + "\\" + section; }
@@ -151,4 +211,5 @@ class SettingsRootTest : public testing::Test {
 
  private:
   std::string saved_;
+  MachineEntries machineEntries_;
 };

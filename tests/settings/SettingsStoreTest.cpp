@@ -341,6 +341,7 @@ class SettingsFile : public testing::Test {
     DeleteFileA(App().paths.settingsFile);
     App().paths = savedPaths_;
     SetSettingsRoot(savedRoot_.c_str());
+    machineEntries_.Restore();
   }
 
   std::string FileValue(const char* section, const char* name) const {
@@ -352,6 +353,7 @@ class SettingsFile : public testing::Test {
 
   std::string savedRoot_;
   AppPaths savedPaths_;
+  MachineEntries machineEntries_;
 };
 
 TEST_F(SettingsFile, SingleValuesGoToTheProfileFile) {

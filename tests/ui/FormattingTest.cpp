@@ -92,6 +92,22 @@ TEST(NextToken, SplitsAtAnySeparatorAndKeepsItsOwnPlace) {
   EXPECT_EQ(NextToken(empty, ","), nullptr);
 }
 
+// A finished split keeps no hold on its text: the buffer may be gone or used
+// for something else, and continuing must not read it.
+TEST(NextToken, ForgetsTheTextOnceNoTokenIsLeft) {
+  char buffer[32] = "one two";
+  ASSERT_STREQ(NextToken(buffer, " "), "one");
+  ASSERT_STREQ(NextToken(nullptr, " "), "two");
+  EXPECT_EQ(NextToken(nullptr, " "), nullptr);
+  std::strcpy(buffer, "reused for other words");
+  EXPECT_EQ(NextToken(nullptr, " "), nullptr);
+
+  // The same after a date, whose picture lived in the formatter's frame.
+  SYSTEMTIME at = At(2026, 12, 7, 1, 21, 5);
+  FormatIntlDate(nullptr, 0, &at);
+  EXPECT_EQ(NextToken(nullptr, "', "), nullptr);
+}
+
 // Saves the regional values the tests change and writes them back when the
 // test ends. Writing a null value through the profile deletes it for good
 // under Wine, so the values are saved and restored in the registry itself.
@@ -186,7 +202,17 @@ TEST(FormatIntlTime, FollowsTheRegionalSettings) {
     WORD hour, minute;
     const char* text;
   };
+  // Time texts longer than a long-date picture may be: only the result's
+  // 255 characters limit them.
+  const std::string longSeparator(100, '-');
+  const std::string longSuffix(120, 'p');
+  const std::string tooLongSuffix(300, 'p');
+  const std::string longSeparated = "9" + longSeparator + "05 " + longSuffix;
+  // 255 characters with the hour's zero, which is dropped after the cut.
+  const std::string cutAt255 = "9:05 " + std::string(249, 'p');
   const Case cases[] = {
+      {{"0", "0", longSeparator.c_str(), "AM", longSuffix.c_str()}, 21, 5, longSeparated.c_str()},
+      {{"0", "0", ":", tooLongSuffix.c_str(), "PM"}, 9, 5, cutAt255.c_str()},
       {{"0", "0", ":", "AM", "PM"}, 21, 5, "9:05 PM"},
       {{"0", "1", ":", "AM", "PM"}, 21, 5, "09:05 PM"},
       {{"0", "0", ":", "AM", "PM"}, 9, 5, "9:05 AM"},
