@@ -486,7 +486,7 @@ def tool_decode():
 def tool_properties():
     lens = rgb("cfe3fb", 0.85)
     return plain_page() + [
-        line(11.6, 11.6, 14.8, 14.8, 2.4, rgb("5a3e12")),
+        line(11.6, 11.6, 14.2, 14.2, 2.4, rgb("5a3e12")),
         circle(9.5, 9.5, 3.9, rgb("2b3340")),
         circle(9.5, 9.5, 2.8, lens),
         arc(9.5, 9.5, 1.8, 0.8, 200, 260, WHITE),

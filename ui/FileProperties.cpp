@@ -17,7 +17,9 @@
 #include "settings/RegistryKey.h"
 #include "ui/Formatting.h"
 #include "ui/Messages.h"
+#include "ui/Splash.h"
 #include "ui/TemplateWriter.h"
+#include "ui/TextRoutines.h"
 
 namespace {
 
@@ -189,14 +191,6 @@ INT_PTR CALLBACK FilePropertiesProc(HWND dialog, UINT message, WPARAM wParam, LP
 
 }  // namespace
 
-const char* FindLastChar(const char* text, char c) {
-  if (!text) return nullptr;
-  for (const char* p = text + std::strlen(text); p != text;) {
-    if (*--p == c) return p;
-  }
-  return nullptr;
-}
-
 char* FileNameOf(const char* path, char (&buffer)[kPropertyTextSize]) {
   const char* slash = FindLastChar(path, '\\');
   std::snprintf(buffer, sizeof buffer, "%s", slash ? slash + 1 : path ? path : "");
@@ -298,6 +292,7 @@ void* BuildFilePropertiesTemplate() {
 }
 
 int ShowFileProperties(HWND owner, const char* path) {
+  CloseSplash();
   void* block = BuildFilePropertiesTemplate();
   if (!block) return 0;
   SetStatusText(IDS_HINT_PROPERTIES);

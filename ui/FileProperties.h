@@ -58,9 +58,6 @@ void ReleaseFileProperties(FileProperties& record);
 // whether the icon came from ExtractIconA and must be destroyed by the caller.
 HICON FileTypeIcon(const char* extension, char* typeName, bool* extracted = nullptr);
 
-// The last occurrence of `c` in `text`, found from the end, or nullptr.
-const char* FindLastChar(const char* text, char c);
-
 // The file-name part of `path`: the text after the last backslash, or the
 // whole path when it has none. Returns `buffer`.
 char* FileNameOf(const char* path, char (&buffer)[kPropertyTextSize]);

@@ -12,7 +12,9 @@
 #include "resource.h"
 #include "settings/ProgramOptions.h"
 #include "ui/MessageTable.h"
+#include "ui/Splash.h"
 #include "ui/TemplateWriter.h"
+#include "ui/TextRoutines.h"
 
 namespace {
 
@@ -130,6 +132,7 @@ INT_PTR CALLBACK BoxProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam
 // Announces, builds and runs one box; returns what the box ended with (0
 // when it could not be shown).
 INT_PTR RunBox(HWND owner, const Box& box) {
+  CloseSplash();
   if (SoundsFlag) AlertBeep();
   void* block = BuildMessageTemplate(box.kind == BoxKind::kQuestion);
   if (!block) return 0;
@@ -164,9 +167,6 @@ int AskComposed(HWND owner, int yesIsDefault, const char* caption, const char* t
   return RunBox(owner, Box{BoxKind::kQuestion, caption, text, yesIsDefault ? 1 : 0}) == IDYES ? 1 : 0;
 }
 
-int RectWidth(const RECT& r) { return IsRectEmpty(&r) ? 0 : r.right - r.left; }
-int RectHeight(const RECT& r) { return IsRectEmpty(&r) ? 0 : r.bottom - r.top; }
-
 }  // namespace
 
 int GetString(char (&buffer)[kStringSize], UINT id) {
@@ -186,6 +186,7 @@ int GetString(char (&buffer)[kStringSize], UINT id) {
 }
 
 int ShowMessage(HWND owner, UINT captionId, UINT messageId, ...) {
+  CloseSplash();
   char caption[kStringSize];
   char format[kStringSize];
   if (!GetString(caption, captionId) || !GetString(format, messageId)) return 0;
@@ -276,8 +277,8 @@ int CentreDialog(HWND window) {
   if (IsRectEmpty(&desktop)) TakeDesktopRect();
   RECT rect;
   if (!GetWindowRect(window, &rect)) SetRectEmpty(&rect);
-  const int x = (RectWidth(desktop) - RectWidth(rect)) / 2;
-  const int y = (RectHeight(desktop) - RectHeight(rect)) / 2;
+  const int x = (RectWidth(&desktop) - RectWidth(&rect)) / 2;
+  const int y = (RectHeight(&desktop) - RectHeight(&rect)) / 2;
   SetWindowPos(window, HWND_NOTOPMOST, x, y, 0, 0, SWP_SHOWWINDOW | SWP_NOSIZE);
   return 1;
 }

@@ -385,11 +385,6 @@ TEST(FileProperties, PathParts) {
     EXPECT_STREQ(FileNameOf(c.path, name), c.name) << c.path;
     EXPECT_STREQ(FolderOf(c.path, folder), c.folder) << c.path;
   }
-  const char text[] = "a.b.c";
-  EXPECT_EQ(FindLastChar(text, '.'), text + 3);
-  EXPECT_EQ(FindLastChar(text, 'a'), text);
-  EXPECT_EQ(FindLastChar(text, 'x'), nullptr);
-  EXPECT_EQ(FindLastChar("", 'x'), nullptr);
 }
 
 TEST(FileProperties, RecordOfAMissingPathIsAllZero) {
