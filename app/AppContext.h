@@ -19,6 +19,8 @@ struct AppContext {
   HWND mainWindow;
   HWND toolBar;
   HWND statusBar;
+  HWND encryptList;
+  HWND decodeList;
   HFONT listFont;
   AppPaths paths;
   RECT desktopRect;  // client rectangle of the desktop, taken at start-up

@@ -31,13 +31,9 @@ int CloseMainWindow(HWND mainWindow, ProgramOptions* options) {
   if (options->TaskTray) RemoveTrayIcon(mainWindow);
 
   DestroyWindow(mainWindow);
-  // Nothing may reach the window's children once they are gone: the status
-  // line, the tool-bar buttons and the message loop's accelerators.
-  AppContext& app = App();
-  if (app.mainWindow == mainWindow) {
-    app.mainWindow = nullptr;
-    app.toolBar = nullptr;
-    app.statusBar = nullptr;
+  if (App().mainWindow == mainWindow) {
+    App().mainWindow = nullptr;
+    ForgetChildWindows();
   }
   PostQuitMessage(0);
   return 1;

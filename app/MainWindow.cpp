@@ -64,8 +64,7 @@ HFONT ListFont() {
 // The children made so far go with the main window that cannot be created.
 int ChildFailed(HWND mainWindow, int id) {
   const int code = static_cast<int>(GetLastError());
-  App().toolBar = nullptr;
-  App().statusBar = nullptr;
+  ForgetChildWindows();
   return ShowMessage(mainWindow, IDS_PROGRAM_NAME, IDS_CHILD_WINDOW_FAILED, id, code);
 }
 
@@ -205,8 +204,10 @@ int CreateChildWindows(HWND mainWindow, ProgramOptions* options) {
   if (!App().toolBar) return ChildFailed(mainWindow, IDC_TOOL_BAR);
   App().statusBar = CreateStatusBar(mainWindow, *options);
   if (!App().statusBar) return ChildFailed(mainWindow, IDC_STATUS_BAR);
-  if (!CreateList(mainWindow, kEncryptList, options->EncryptColumns)) return ChildFailed(mainWindow, IDC_ENCRYPT_LIST);
-  if (!CreateList(mainWindow, kDecodeList, options->DecodeColumns)) return ChildFailed(mainWindow, IDC_DECODE_LIST);
+  App().encryptList = CreateList(mainWindow, kEncryptList, options->EncryptColumns);
+  if (!App().encryptList) return ChildFailed(mainWindow, IDC_ENCRYPT_LIST);
+  App().decodeList = CreateList(mainWindow, kDecodeList, options->DecodeColumns);
+  if (!App().decodeList) return ChildFailed(mainWindow, IDC_DECODE_LIST);
 
   RestoreWorkingFolder(*options);
   options->EncryptSelection = -1;
@@ -268,6 +269,14 @@ void ReadColumnWidths(HWND list, LONG (&widths)[3]) {
 void StoreCurrentFolder(ProgramOptions* options) {
   const DWORD length = GetCurrentDirectoryA(sizeof options->Path, options->Path);
   if (length == 0 || length >= sizeof options->Path) options->Path[0] = '\0';
+}
+
+void ForgetChildWindows() {
+  AppContext& app = App();
+  app.toolBar = nullptr;
+  app.statusBar = nullptr;
+  app.encryptList = nullptr;
+  app.decodeList = nullptr;
 }
 
 void DeleteListFont() {

@@ -58,6 +58,10 @@ void ReadColumnWidths(HWND list, LONG (&widths)[3]);
 // fit in 255 characters).
 void StoreCurrentFolder(ProgramOptions* options);
 
+// Forgets the handles of the main window's children in App(), once they
+// are gone with their window: nothing may reach them afterwards.
+void ForgetChildWindows();
+
 // Deletes the list font at the end of the run.
 void DeleteListFont();
 

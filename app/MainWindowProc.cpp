@@ -36,13 +36,26 @@ LRESULT OnSetFocus(HWND window) {
   return 0;
 }
 
+// One BeginPaint to EndPaint cycle.
+class PaintCycle {
+ public:
+  explicit PaintCycle(HWND window) : window_(window), dc_(BeginPaint(window, &paint_)) {}
+  ~PaintCycle() { EndPaint(window_, &paint_); }
+  PaintCycle(const PaintCycle&) = delete;
+  PaintCycle& operator=(const PaintCycle&) = delete;
+  HDC dc() const { return dc_; }
+
+ private:
+  HWND window_;
+  PAINTSTRUCT paint_;
+  HDC dc_;
+};
+
 // The class brush paints the background and the children cover the rest.
 LRESULT OnPaint(HWND window) {
-  PAINTSTRUCT paint;
-  HDC dc = BeginPaint(window, &paint);
-  SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
-  SetBkMode(dc, OPAQUE);
-  EndPaint(window, &paint);
+  PaintCycle paint(window);
+  SetBkColor(paint.dc(), GetSysColor(COLOR_BTNFACE));
+  SetBkMode(paint.dc(), OPAQUE);
   return 0;
 }
 

@@ -162,8 +162,7 @@ class MainWindowTest : public SettingsRootTest {
     DeleteListFont();
     TakeQuitMessage();
     App().mainWindow = nullptr;
-    App().toolBar = nullptr;
-    App().statusBar = nullptr;
+    ForgetChildWindows();
     SetCurrentDirectoryA(folder_.c_str());
     SettingsRootTest::TearDown();
   }
@@ -230,6 +229,8 @@ TEST_F(MainWindowTest, FirstRunOpensCentredWithBothBarsAndEqualLists) {
   }
   EXPECT_EQ(App().toolBar, GetDlgItem(window_, IDC_TOOL_BAR));
   EXPECT_EQ(App().statusBar, GetDlgItem(window_, IDC_STATUS_BAR));
+  EXPECT_EQ(App().encryptList, GetDlgItem(window_, IDC_ENCRYPT_LIST));
+  EXPECT_EQ(App().decodeList, GetDlgItem(window_, IDC_DECODE_LIST));
   EXPECT_EQ(SendMessageA(App().statusBar, WM_GETFONT, 0, 0),
             reinterpret_cast<LRESULT>(GetStockObject(ANSI_VAR_FONT)));
 
@@ -426,6 +427,7 @@ TEST_F(MainWindowTest, ClosingKeepsFolderPlacementAndWidths) {
   EXPECT_FALSE(IsWindow(window_));
   EXPECT_EQ(App().mainWindow, nullptr);
   EXPECT_EQ(App().statusBar, nullptr);
+  EXPECT_EQ(App().encryptList, nullptr);
   EXPECT_EQ(TakeQuitMessage(), 0);
   EXPECT_EQ(options_.Path, folder);
   // The restored rectangle, although the window was maximized.
@@ -612,6 +614,8 @@ TEST_F(MainWindowTest, ChildThatCannotBeCreatedIsNamed) {
     // Nothing is left that would reach a child that is gone.
     EXPECT_EQ(App().toolBar, nullptr) << id;
     EXPECT_EQ(App().statusBar, nullptr) << id;
+    EXPECT_EQ(App().encryptList, nullptr) << id;
+    EXPECT_EQ(App().decodeList, nullptr) << id;
     EXPECT_EQ(App().mainWindow, nullptr) << id;
     DeleteListFont();
   }
