@@ -9,6 +9,7 @@
 #include "engine/OperationLog.h"
 #include "resource.h"
 #include "ui/Messages.h"
+#include "ui/Splash.h"
 
 namespace {
 
@@ -17,6 +18,7 @@ bool HasEntries(HWND list) { return list && SendMessageA(list, LVM_GETITEMCOUNT,
 }  // namespace
 
 int CloseMainWindow(HWND mainWindow, ProgramOptions* options) {
+  CloseSplash();
   HWND encryptList = GetDlgItem(mainWindow, IDC_ENCRYPT_LIST);
   HWND decodeList = GetDlgItem(mainWindow, IDC_DECODE_LIST);
   if ((HasEntries(encryptList) || HasEntries(decodeList)) &&

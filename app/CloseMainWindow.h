@@ -6,7 +6,7 @@
 
 #include "settings/ProgramOptions.h"
 
-// Closes the main window: asks first when files are still listed (a No
+// Closes the main window: closes the splash window, asks first when files are still listed (a No
 // keeps the window as it was), then stores the current folder, the
 // window's place and the lists' column widths into `options`, closes the
 // log, removes the tray icon, destroys the window and posts the quit

@@ -8,6 +8,7 @@
 #include "app/Startup.h"
 #include "settings/ProgramOptions.h"
 #include "settings/SettingsStore.h"
+#include "ui/Splash.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandTail, int showCommand) {
   if (ActivateRunningCopy()) return 0;
@@ -18,6 +19,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandTail, int showCom
   ProgramOptions* options = &Options();
   LoadOptions(options);
 
+  if (!RegisterSplashClass()) return 0;
   if (!RegisterMainWindowClass()) return 0;
   if (!ReadCommandLine(commandTail, options)) return 0;
   // A first run asks for the Explorer integration, as the setup switch does.

@@ -9,6 +9,7 @@
 #include "app/AppContext.h"
 #include "resource.h"
 #include "ui/Messages.h"
+#include "ui/TextRoutines.h"
 
 namespace {
 
@@ -53,9 +54,6 @@ struct ListSpec {
 };
 constexpr ListSpec kEncryptList = {IDC_ENCRYPT_LIST, {"Files for Encryption", "Size", "Modified"}};
 constexpr ListSpec kDecodeList = {IDC_DECODE_LIST, {"Files for Decoding", "Size", "Modified"}};
-
-LONG RectWidth(const RECT& r) { return IsRectEmpty(&r) ? 0 : r.right - r.left; }
-LONG RectHeight(const RECT& r) { return IsRectEmpty(&r) ? 0 : r.bottom - r.top; }
 
 HFONT ListFont() {
   return App().listFont ? App().listFont : static_cast<HFONT>(GetStockObject(ANSI_VAR_FONT));
@@ -147,7 +145,7 @@ int ShowBar(HWND mainWindow, int barId, int on) {
   // finished showing or hiding.
   RECT client;
   GetClientRect(mainWindow, &client);
-  PostMessageA(mainWindow, WM_SIZE, SIZE_RESTORED, MAKELPARAM(RectWidth(client), RectHeight(client)));
+  PostMessageA(mainWindow, WM_SIZE, SIZE_RESTORED, MAKELPARAM(RectWidth(&client), RectHeight(&client)));
   return 1;
 }
 
@@ -218,7 +216,7 @@ int CreateChildWindows(HWND mainWindow, ProgramOptions* options) {
 void LayoutMainWindow(HWND mainWindow) {
   RECT client;
   GetClientRect(mainWindow, &client);
-  const LONG width = RectWidth(client);
+  const LONG width = RectWidth(&client);
   RECT free = client;
 
   HWND toolBar = GetDlgItem(mainWindow, IDC_TOOL_BAR);
@@ -226,19 +224,19 @@ void LayoutMainWindow(HWND mainWindow) {
     SendMessageA(toolBar, TB_AUTOSIZE, 0, 0);
     RECT bar;
     GetWindowRect(toolBar, &bar);
-    free.top += RectHeight(bar);
+    free.top += RectHeight(&bar);
   }
   HWND statusBar = GetDlgItem(mainWindow, IDC_STATUS_BAR);
   if (statusBar && IsWindowVisible(statusBar)) {
     RECT bar;
     GetWindowRect(statusBar, &bar);
-    const LONG height = RectHeight(bar);
+    const LONG height = RectHeight(&bar);
     MoveWindow(statusBar, 0, free.bottom - height, width, height, TRUE);
     free.bottom -= height;
     SetStatusText(IDS_READY);
   }
   // With an odd height the last pixel row stays uncovered.
-  const LONG half = RectHeight(free) / 2;
+  const LONG half = RectHeight(&free) / 2;
   MoveWindow(GetDlgItem(mainWindow, IDC_ENCRYPT_LIST), 0, free.top, width, half, TRUE);
   MoveWindow(GetDlgItem(mainWindow, IDC_DECODE_LIST), 0, free.top + half, width, half, TRUE);
   InvalidateRect(mainWindow, nullptr, FALSE);

@@ -5,7 +5,6 @@
 #include <commctrl.h>
 
 #include <cstdio>
-#include <cstring>
 #include <ctime>
 
 #include "app/AppContext.h"
@@ -15,6 +14,7 @@
 #include "resource.h"
 #include "settings/SettingsStore.h"
 #include "ui/Messages.h"
+#include "ui/TextRoutines.h"
 
 int ActivateRunningCopy() {
   HWND other = FindWindowA(kMainWindowClass, nullptr);
@@ -57,12 +57,8 @@ int ReadCommandLine(const char* tail, ProgramOptions* options) {
     return 1;
   }
   std::snprintf(options->FileSpec, sizeof options->FileSpec, "%s", tail);
-  char* out = options->FileSpec;
-  for (const char* in = options->FileSpec; *in; ++in) {
-    if (*in != '"') *out++ = *in;
-  }
-  *out = '\0';
-  if (std::strchr(options->FileSpec, '\\') && std::strchr(options->FileSpec, ':')) return 1;
+  RemoveChar(options->FileSpec, '"', 0);
+  if (FindChar(options->FileSpec, '\\') && FindChar(options->FileSpec, ':')) return 1;
   return ShowError(IDS_COMMAND_LINE_PATH, options->FileSpec);
 }
 

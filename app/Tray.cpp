@@ -6,6 +6,7 @@
 
 #include "app/AppContext.h"
 #include "resource.h"
+#include "ui/TextRoutines.h"
 
 namespace {
 
@@ -33,9 +34,6 @@ NOTIFYICONDATAA IconData(HWND window) {
   data.uID = kTrayIconId;
   return data;
 }
-
-LONG RectWidth(const RECT& r) { return IsRectEmpty(&r) ? 0 : r.right - r.left; }
-LONG RectHeight(const RECT& r) { return IsRectEmpty(&r) ? 0 : r.bottom - r.top; }
 
 }  // namespace
 
@@ -81,8 +79,8 @@ int SaveWindowPlacement(HWND window, WindowPosition* position) {
   const RECT& normal = placement.rcNormalPosition;
   position->Top = normal.top;
   position->Left = normal.left;
-  position->Height = RectHeight(normal);
-  position->Width = RectWidth(normal);
+  position->Height = RectHeight(&normal);
+  position->Width = RectWidth(&normal);
 
   RECT bar;
   const int edge = TaskbarEdge(nullptr, &bar);
@@ -94,8 +92,8 @@ int SaveWindowPlacement(HWND window, WindowPosition* position) {
   // task bar at the left or top, while windows are created in screen
   // coordinates. The bar counts 2 pixels thinner than its rectangle, whose
   // outer edge lies off the screen.
-  if (edge == 0) position->Left += RectWidth(bar) - 2;
-  if (edge == 1) position->Top += RectHeight(bar) - 2;
+  if (edge == 0) position->Left += RectWidth(&bar) - 2;
+  if (edge == 1) position->Top += RectHeight(&bar) - 2;
   return 1;
 }
 
@@ -106,7 +104,7 @@ int TaskbarEdge(HWND window, RECT* taskbarRect) {
   if (!AskAppBar(ABM_GETTASKBARPOS, &data)) return -1;
   const RECT& bar = data.rc;
   int edge;
-  if (RectHeight(bar) > RectWidth(bar)) {
+  if (RectHeight(&bar) > RectWidth(&bar)) {
     edge = bar.left >= 1 ? 2 : 0;
   } else {
     edge = bar.top >= 1 ? 3 : 1;

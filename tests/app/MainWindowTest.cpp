@@ -20,6 +20,7 @@
 #include "tests/settings/RegistryFixture.h"
 #include "tests/support/DialogDriver.h"
 #include "tests/support/TempFolder.h"
+#include "ui/Splash.h"
 
 namespace {
 
@@ -423,7 +424,13 @@ TEST_F(MainWindowTest, ClosingKeepsFolderPlacementAndWidths) {
   SendDlgItemMessageA(window_, IDC_ENCRYPT_LIST, LVM_SETCOLUMNWIDTH, 2, 33);
   SendDlgItemMessageA(window_, IDC_DECODE_LIST, LVM_SETCOLUMNWIDTH, 1, 77);
 
+  static const int splashRegistered = RegisterSplashClass();
+  ASSERT_EQ(splashRegistered, 1);
+  ShowSplash();
+  ASSERT_NE(FindWindowA(MAKEINTATOM(500), nullptr), nullptr);
+
   SendMessageA(window_, WM_CLOSE, 0, 0);
+  EXPECT_EQ(FindWindowA(MAKEINTATOM(500), nullptr), nullptr) << "the splash window closes first";
   EXPECT_FALSE(IsWindow(window_));
   EXPECT_EQ(App().mainWindow, nullptr);
   EXPECT_EQ(App().statusBar, nullptr);
