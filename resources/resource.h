@@ -21,6 +21,13 @@
 #define IDI_DESKTOP           2880  // options: desktop shortcut
 #define IDI_STARTUP           2585  // options: startup folder shortcut
 
+// ---- Help contexts: the options pages' help buttons ----------------------
+// The help build maps each to the help topic of the same name in lower case
+// with dots for underscores (help/add_context_map.py).
+#define IDH_OPTIONS_GENERAL   100
+#define IDH_OPTIONS_EXPLORER  200
+#define IDH_OPTIONS_VERSION   800
+
 // ---- Bitmaps -------------------------------------------------------------
 #define IDB_ABOUT             1000  // the program's picture (splash window)
 #define IDB_TOOLBAR           1002  // 12 tool-bar images of 16 x 16

@@ -144,8 +144,8 @@ def padlock(cx, top, width, height, shackle_width, outline, opened=False):
     bottom = top + height
     r = width * 0.33
     leg_bottom = body_top + 1
-    bend = top + r + shackle_width / 2 - (height * 0.2 if opened else 0)
-    right_bottom = bend + r * 0.45 if opened else leg_bottom
+    bend = top + r + shackle_width / 2 - (height * 0.3 if opened else 0)
+    right_bottom = bend if opened else leg_bottom
     shackle = rgb("c9ced6")
     dark = rgb("4c5560")
     gold_edge = rgb("8a5a00")
@@ -480,7 +480,7 @@ def tool_encrypt():
 
 
 def tool_decode():
-    return padlock(8, 1.5, 11.5, 14, 2, 0.8, opened=True)
+    return padlock(8, 4.4, 11, 11.4, 1.9, 0.8, opened=True)
 
 
 def tool_properties():

@@ -9,6 +9,7 @@ set -euo pipefail
 packages=(
   cmake make g++ python3          # native build, the core tests, icon drawing
   python3-pil fonts-dejavu-core   # the bitmaps and the texts in the pictures
+  halibut                         # the help file
   g++-mingw-w64-i686              # both thread models and windres
   googletest                      # sources, built by each build with its compiler
   libssl-dev                      # ChaCha20 as a benchmark yardstick only

@@ -1,0 +1,138 @@
+#!/usr/bin/env python3
+"""Adds the map from help context numbers to topics to a WinHelp file.
+
+The program opens a topic of its help file by number (WinHelp's
+HELP_CONTEXT); the help file answers through its internal file |CTXOMAP,
+pairs of (context number, topic offset). halibut names topics but writes
+that map empty, so this step fills it after halibut has run:
+
+    add_context_map.py HELP_FILE RESOURCE_HEADER
+
+Every `#define IDH_NAME number` of the resource header names the topic
+whose halibut \\cfg{winhelp-topic} is NAME in lower case with dots for
+underscores (IDH_OPTIONS_GENERAL -> options.general). The topic's offset
+comes from the file's |CONTEXT tree, which is keyed by the WinHelp hash of
+the topic name. The new map is appended to the file and the file system's
+directory entry is pointed at it; the old, empty map stays behind unused.
+A topic name the file lacks is an error: the build stops.
+"""
+
+import re
+import struct
+import sys
+
+HELP_MAGIC = 0x00035F3F
+BTREE_MAGIC = 0x293B
+FILE_HEADER = struct.Struct("<IIB")      # reserved space, used space, flags
+BTREE_HEADER_SIZE = 38
+NODE_HEADER = struct.Struct("<hhhh")     # unused, entries, previous page, next page
+
+
+def topic_hash(name):
+    """WinHelp's hash of a context name, as the |CONTEXT tree stores it."""
+    value = 0
+    for c in name.lower():
+        if c.isalpha():
+            code = ord(c) - ord("a") + 17
+        elif c.isdigit():
+            code = 10 if c == "0" else ord(c) - ord("0")
+        elif c == ".":
+            code = 12
+        elif c == "_":
+            code = 13
+        else:
+            sys.exit("add_context_map: unusual character in topic name %r" % name)
+        value = (value * 43 + code) & 0xFFFFFFFF
+    return value - (1 << 32) if value >= 1 << 31 else value
+
+
+class HelpFile:
+    def __init__(self, data):
+        self.data = bytearray(data)
+        magic, self.directory, _, _ = struct.unpack_from("<IiiI", self.data, 0)
+        if magic != HELP_MAGIC:
+            sys.exit("add_context_map: not a WinHelp file")
+        self.entries = {}  # internal file name -> offset of its directory entry's offset field
+        for (name, _), after in self.leaf_records(self.directory, self.directory_record):
+            self.entries[name] = after - 4  # the offset is the record's last field
+
+    def leaf_records(self, file_offset, parse):
+        """(record, position) of every leaf record of the B+ tree stored in
+        the internal file at `file_offset`."""
+        tree = file_offset + FILE_HEADER.size
+        magic, _, page_size = struct.unpack_from("<HHH", self.data, tree)
+        if magic != BTREE_MAGIC:
+            sys.exit("add_context_map: damaged B+ tree")
+        root, _, _, levels = struct.unpack_from("<hhhh", self.data, tree + 26)
+        pages = tree + BTREE_HEADER_SIZE
+        page = root
+        for _ in range(levels - 1):  # an index page's "previous" field is its first child
+            page = struct.unpack_from("<hhh", self.data, pages + page * page_size)[2]
+        while page != -1:
+            start = pages + page * page_size
+            _, count, _, following = NODE_HEADER.unpack_from(self.data, start)
+            position = start + NODE_HEADER.size
+            for _ in range(count):
+                record, position = parse(position)
+                yield record, position
+            page = following
+
+    def directory_record(self, position):
+        end = self.data.index(b"\0", position)
+        name = self.data[position:end].decode("ascii")
+        return (name, struct.unpack_from("<i", self.data, end + 1)[0]), end + 1 + 4
+
+    def context_record(self, position):
+        return struct.unpack_from("<ii", self.data, position), position + 8
+
+    def internal_file(self, name):
+        field = self.entries.get(name)
+        if field is None:
+            sys.exit("add_context_map: the help file has no %s" % name)
+        return struct.unpack_from("<i", self.data, field)[0]
+
+    def topic_offsets(self):
+        """Topic offset of each context hash."""
+        offsets = {}
+        for (hash_value, offset), _ in self.leaf_records(self.internal_file("|CONTEXT"), self.context_record):
+            offsets[hash_value] = offset
+        return offsets
+
+    def replace_map(self, pairs):
+        body = struct.pack("<H", len(pairs)) + b"".join(struct.pack("<ii", n, o) for n, o in pairs)
+        offset = len(self.data)
+        self.data += FILE_HEADER.pack(FILE_HEADER.size + len(body), len(body), 0) + body
+        struct.pack_into("<i", self.data, self.entries["|CTXOMAP"], offset)
+        struct.pack_into("<I", self.data, 12, len(self.data))
+
+
+def context_ids(header_path):
+    ids = []
+    with open(header_path, encoding="ascii") as f:
+        for text in f:
+            match = re.match(r"\s*#define\s+IDH_(\w+)\s+(\d+)", text)
+            if match:
+                ids.append((int(match.group(2)), match.group(1).lower().replace("_", ".")))
+    return ids
+
+
+def main():
+    if len(sys.argv) != 3:
+        sys.exit("usage: add_context_map.py HELP_FILE RESOURCE_HEADER")
+    help_path, header_path = sys.argv[1:]
+    with open(help_path, "rb") as f:
+        help_file = HelpFile(f.read())
+    offsets = help_file.topic_offsets()
+    pairs = []
+    for number, topic in sorted(context_ids(header_path)):
+        offset = offsets.get(topic_hash(topic))
+        if offset is None:
+            sys.exit("add_context_map: %s has no topic %r for context %d" % (help_path, topic, number))
+        pairs.append((number, offset))
+    help_file.replace_map(pairs)
+    with open(help_path, "wb") as f:
+        f.write(help_file.data)
+
+
+if __name__ == "__main__":
+    main()
