@@ -21,9 +21,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandTail, int showCom
 
   if (!RegisterSplashClass()) return 0;
   if (!RegisterMainWindowClass()) return 0;
+  if (!CheckAccessPassword(options)) return 0;
   if (!ReadCommandLine(commandTail, options)) return 0;
   // A first run asks for the Explorer integration, as the setup switch does.
-  if (FirstRun) options->Explorer.CreateStartMenu = 1;
+  OpenSetupPages(commandTail, options);
 
   if (!CreateMainWindow(showCommand, options)) return 0;
   const int quitCode = RunMessageLoop();

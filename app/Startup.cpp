@@ -13,7 +13,9 @@
 #include "engine/OperationLog.h"
 #include "resource.h"
 #include "settings/SettingsStore.h"
+#include "ui/AccessPassword.h"
 #include "ui/Messages.h"
+#include "ui/OptionsSheet.h"
 #include "ui/TextRoutines.h"
 
 int ActivateRunningCopy() {
@@ -60,6 +62,16 @@ int ReadCommandLine(const char* tail, ProgramOptions* options) {
   RemoveChar(options->FileSpec, '"', 0);
   if (FindChar(options->FileSpec, '\\') && FindChar(options->FileSpec, ':')) return 1;
   return ShowError(IDS_COMMAND_LINE_PATH, options->FileSpec);
+}
+
+int CheckAccessPassword(const ProgramOptions* options) {
+  return options->Code == 0 || AskAccessPassword(nullptr, options->Code);
+}
+
+void OpenSetupPages(const char* tail, ProgramOptions* options) {
+  if (!FirstRun && !(tail && IsSetupSwitch(tail))) return;
+  options->Explorer.CreateStartMenu = 1;
+  OpenOptionsSheet(nullptr, options, kExplorerPage);
 }
 
 int RunMessageLoop() {

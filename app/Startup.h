@@ -30,6 +30,16 @@ int ReadCommandLine(const char* tail, ProgramOptions* options);
 // The setup switch, compared without regard to case against the whole tail.
 bool IsSetupSwitch(const char* tail);
 
+// Asks for the program access password, with no owner, when one is
+// stored. Returns 1 when the start may go on (no password, or the right
+// one), 0 when the prompt was cancelled or refused three times.
+int CheckAccessPassword(const ProgramOptions* options);
+
+// Opens the options sheet with no owner on its Explorer page, once, with
+// the Start Menu request set: on a first run, or for the setup switch in
+// `tail` (whose request ReadCommandLine has set).
+void OpenSetupPages(const char* tail, ProgramOptions* options);
+
 // Runs the message loop until the quit message; accelerators go to the
 // current main window. Returns the quit code (0 after a failed fetch).
 int RunMessageLoop();

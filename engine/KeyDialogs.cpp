@@ -2,14 +2,13 @@
 // reset after a failed one, and the hash that is all the run gets back.
 #include "engine/KeyDialogs.h"
 
-#include <cstring>
-
 #include "app/AppContext.h"
 #include "app/Tray.h"
 #include "core/KeyHash.h"
 #include "resource.h"
 #include "settings/ProgramOptions.h"
 #include "ui/Messages.h"
+#include "ui/SecretText.h"
 
 namespace {
 
@@ -26,28 +25,6 @@ struct KeyEntry {
 KeyEntry& Entry() {
   static KeyEntry entry;
   return entry;
-}
-
-// Overwrites a buffer that held key text in a way the compiler may not drop.
-template <size_t N>
-void Wipe(char (&buffer)[N]) {
-  SecureZeroMemory(buffer, N);
-}
-
-// Empties an edit field that may hold key text. The edit overwrites its own
-// buffer in place when the new text is no longer, so a filler of the same
-// length goes in first; the undo buffer is dropped with it.
-void WipeEdit(HWND dialog, int id) {
-  HWND edit = GetDlgItem(dialog, id);
-  if (!edit) return;
-  char filler[kStringSize];
-  const int length = GetWindowTextLengthA(edit);
-  const int fill = length < kStringSize - 1 ? length : kStringSize - 1;
-  std::memset(filler, '*', fill);
-  filler[fill] = '\0';
-  SetWindowTextA(edit, filler);
-  SetWindowTextA(edit, "");
-  SendMessageA(edit, EM_EMPTYUNDOBUFFER, 0, 0);
 }
 
 // A failed entry: counted, the fields emptied and the dialog put back
@@ -113,8 +90,8 @@ int ValidateKey(HWND dialog, int mode) {
   const bool differ = !empty && encrypting && lstrcmpA(key, confirmation) != 0;
   const bool valid = !empty && !differ;
   if (valid) Entry().hash = static_cast<DWORD>(KeyHash(key));
-  Wipe(key);
-  Wipe(confirmation);
+  WipeText(key);
+  WipeText(confirmation);
 
   if (valid) {
     Entry().failures = 0;

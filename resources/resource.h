@@ -165,6 +165,43 @@
 #define IDS_PASSWORD_NOT_CHANGED      5110
 #define IDS_PASSWORD_REMOVED_CAPTION  5111
 #define IDS_PASSWORD_REMOVED          5112
+#define IDS_PASSWORD_UNUSABLE         5113  // a password whose hash would read as none
+#define IDS_PASSWORD_CHOOSE_ANOTHER   5114
+#define IDD_ACCESS_PASSWORD           5100  // asked at start-up
+#define IDD_CHANGE_PASSWORD           5110  // File, Access...
+#define IDC_PASSWORD                  101   // the (current) password
+#define IDC_PASSWORD_NEW              102
+#define IDC_PASSWORD_VERIFY           103
+#define IDC_PASSWORD_NOTE             104
+
+// ---- Options sheet: the General page (resource), the items of all pages ---
+#define IDD_OPTIONS_GENERAL      3000
+#define IDC_OPT_CLEANUP          103   // remove the original (not automatic)
+#define IDC_OPT_CONFIRM          104
+#define IDC_OPT_LOG_FILE         105
+#define IDC_OPT_NSA_ERASURES     107
+#define IDC_OPT_TASK_TRAY        108
+#define IDC_OPT_MINIMIZED        109
+#define IDC_OPT_SOUNDS           110
+#define IDC_OPT_WARNING_FIRST    111   // 111 to 118: the eight warnings in order
+#define IDC_EXP_DESKTOP_TEXT     101
+#define IDC_EXP_CREATE_DESKTOP   102
+#define IDC_EXP_REMOVE_DESKTOP   103
+#define IDC_EXP_START_MENU_TEXT  104
+#define IDC_EXP_CREATE_START_MENU 105
+#define IDC_EXP_REMOVE_START_MENU 106
+#define IDC_EXP_STARTUP_TEXT     107
+#define IDC_EXP_CREATE_STARTUP   108
+#define IDC_EXP_REMOVE_STARTUP   109
+#define IDC_VER_PRODUCT          101
+#define IDC_VER_RIGHTS           102
+#define IDC_VER_DESCRIPTION      103
+#define IDC_VER_VERSION          104
+#define IDC_VER_WEB_SITE         6
+
+// ---- Exit question (built in memory) --------------------------------------
+#define IDC_EXIT_TEXT            101
+#define IDC_EXIT_ALWAYS_CONFIRM  102
 
 // ---- Conversion engine: status line, box captions, log lines -------------
 #define IDS_ADDED_TO_ENCRYPT_LIST  7000

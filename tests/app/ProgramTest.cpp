@@ -4,11 +4,15 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
+#include <commctrl.h>
+#include <prsht.h>
 
 #include <set>
 #include <string>
 #include <tuple>
 
+#include "core/KeyHash.h"
+#include "resource.h"
 #include "settings/SettingsStore.h"
 #include "tests/settings/RegistryFixture.h"
 
@@ -128,6 +132,9 @@ std::string BoxText(HWND box) {
   return text;
 }
 
+// Presses a button of a dialog of another process.
+void Press(HWND dialog, int id) { PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0); }
+
 class ProgramTest : public testing::Test {
  protected:
   void SetUp() override { DeleteKeyTree(HKEY_CURRENT_USER, kOrvaneSettingsRoot); }
@@ -141,6 +148,18 @@ class ProgramTest : public testing::Test {
   static void SetNumber(const char* section, const char* name, DWORD number) {
     WriteRawNumber(HKEY_CURRENT_USER, Key(section), name, number);
   }
+  // The options sheet that start-up opens on its Explorer page, checked and
+  // cancelled; the main window must not exist yet.
+  static void CancelSetupSheet(const Program& program) {
+    HWND sheet = program.Box(" Orvane Options");
+    ASSERT_NE(sheet, nullptr);
+    EXPECT_EQ(FindProcessWindow(program.Id(), "OrvaneAppClass", nullptr), nullptr);
+    HWND page = reinterpret_cast<HWND>(SendMessageA(sheet, PSM_GETCURRENTPAGEHWND, 0, 0));
+    ASSERT_NE(GetDlgItem(page, IDC_EXP_CREATE_START_MENU), nullptr);
+    EXPECT_EQ(IsDlgButtonChecked(page, IDC_EXP_CREATE_START_MENU), BST_CHECKED);
+    Press(sheet, IDCANCEL);
+  }
+
   // Every value below the root with its raw contents.
   static std::set<std::tuple<std::string, std::string, DWORD, std::string>> Snapshot() {
     std::set<std::pair<std::string, std::string>> names;
@@ -158,6 +177,8 @@ class ProgramTest : public testing::Test {
 TEST_F(ProgramTest, FirstRunOpensCentredAndWritesTheOptionsAgainOnlyAtTheEnd) {
   Program program;
   ASSERT_TRUE(program.Started()) << ProgramPath();
+  // The first run offers the Explorer integration before the main window.
+  CancelSetupSheet(program);
   HWND window = program.MainWindow();
   ASSERT_NE(window, nullptr);
   RECT rect;
@@ -227,12 +248,60 @@ TEST_F(ProgramTest, IncompletePathsEndTheStart) {
 }
 
 TEST_F(ProgramTest, QuotedFullPathIsKept) {
+  SetText("Options", "FileSpec", "");  // no first run
   Program program("\"C:\\My Files\\Report.doc\"");
   HWND window = program.MainWindow();
   ASSERT_NE(window, nullptr);
   PostMessageA(window, WM_CLOSE, 0, 0);
   EXPECT_EQ(program.ExitCode(), 0);
   EXPECT_EQ(Raw("Options", "FileSpec").text, "C:\\My Files\\Report.doc");
+}
+
+TEST_F(ProgramTest, SetupSwitchOpensTheExplorerPageBeforeTheMainWindow) {
+  SetText("Options", "FileSpec", "");  // no first run
+  Program program("/SETUP");
+  CancelSetupSheet(program);
+  HWND window = program.MainWindow();
+  ASSERT_NE(window, nullptr);
+  PostMessageA(window, WM_CLOSE, 0, 0);
+  EXPECT_EQ(program.ExitCode(), 0);
+}
+
+TEST_F(ProgramTest, AccessPassword) {
+  SetNumber("Options", "Code", static_cast<DWORD>(KeyHash("Gate 1998")));
+  const auto before = Snapshot();
+
+  // Three wrong passwords: no main window, nothing written, exit code 0.
+  {
+    Program program;
+    for (int attempt = 1; attempt <= 3; ++attempt) {
+      HWND prompt = program.Box(" Orvane Access Password");
+      ASSERT_NE(prompt, nullptr) << attempt;
+      SetDlgItemTextA(prompt, IDC_PASSWORD, "gate 1998");
+      Press(prompt, IDOK);
+      HWND box = program.Box("Invalid Password");
+      ASSERT_NE(box, nullptr) << attempt;
+      EXPECT_EQ(BoxText(box), std::string("\rInvalid password detected...\r\r") +
+                                  (attempt == 3 ? "Program access denied" : "Please enter your password again."));
+      EXPECT_EQ(FindProcessWindow(program.Id(), "OrvaneAppClass", nullptr), nullptr);
+      Press(box, IDOK);
+    }
+    EXPECT_EQ(program.ExitCode(), 0);
+    EXPECT_EQ(Snapshot(), before);
+  }
+  // The right one opens the program.
+  {
+    Program program;
+    HWND prompt = program.Box(" Orvane Access Password");
+    ASSERT_NE(prompt, nullptr);
+    SetDlgItemTextA(prompt, IDC_PASSWORD, "Gate 1998");
+    Press(prompt, IDOK);
+    HWND window = program.MainWindow();
+    ASSERT_NE(window, nullptr);
+    PostMessageA(window, WM_CLOSE, 0, 0);
+    EXPECT_EQ(program.ExitCode(), 0);
+    EXPECT_EQ(Raw("Options", "Code").number, static_cast<DWORD>(KeyHash("Gate 1998")));
+  }
 }
 
 }  // namespace

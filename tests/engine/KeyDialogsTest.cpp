@@ -18,6 +18,7 @@
 #include "resource.h"
 #include "settings/ProgramOptions.h"
 #include "tests/support/DialogDriver.h"
+#include "tests/support/StandInMainWindow.h"
 
 namespace {
 
@@ -44,21 +45,7 @@ struct Entry {
 
 class KeyDialogTest : public testing::Test {
  protected:
-  void SetUp() override {
-    owner_ = CreateWindowExA(0, "STATIC", "Owner", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 400, 200, nullptr,
-                             nullptr, App().instance, nullptr);
-    IgnoreWindow(owner_);
-    bar_ = CreateWindowExA(0, STATUSCLASSNAMEA, "", WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, owner_, nullptr,
-                           App().instance, nullptr);
-    App().mainWindow = owner_;
-    App().statusBar = bar_;
-    Options().PasswordDialog = WindowPosition{35, 35, 200, 350, 0};
-  }
-  void TearDown() override {
-    App().statusBar = nullptr;
-    App().mainWindow = nullptr;
-    DestroyWindow(owner_);
-  }
+  void SetUp() override { Options().PasswordDialog = WindowPosition{35, 35, 200, 350, 0}; }
 
   // Adds a step that fills the open dialog with `entry` and presses OK,
   // after checking that the fields start empty (as they must after a
@@ -91,8 +78,9 @@ class KeyDialogTest : public testing::Test {
     return result;
   }
 
-  HWND owner_ = nullptr;
-  HWND bar_ = nullptr;
+  StandInMainWindow main_;
+  HWND owner_ = main_.Window();
+  HWND bar_ = main_.StatusBar();
   DWORD hash_ = kUntouched;
   std::string statusWhileOpen_;
 };

@@ -13,7 +13,7 @@
 
 #include "app/AppContext.h"
 #include "settings/ExplorerIntegration.h"
-#include "tests/settings/RegistryFixture.h"
+#include "tests/settings/ScratchShellFolders.h"
 #include "tests/support/DialogDriver.h"
 #include "tests/support/TempFolder.h"
 
@@ -56,45 +56,16 @@ LinkContents ReadLink(const std::string& path) {
   return contents;
 }
 
-// Points "Programs", "Desktop" and "Startup" into a scratch folder and puts
-// the user's own values back at the end.
 class ExplorerIntegrationTest : public testing::Test {
  protected:
-  ExplorerIntegrationTest() : profile_("orvane-profile") {
-    for (int kind = 0; kind < kShortcutKindCount; ++kind) {
-      saved_[kind] = ReadRaw(HKEY_CURRENT_USER, kShellFoldersKey, kShellFolderValues[kind]);
-    }
-    SetFolder(kStartMenuShortcut, profile_.MakeFolder("Programs"));
-    SetFolder(kDesktopShortcut, profile_.MakeFolder("Desktop"));
-    SetFolder(kStartupShortcut, profile_.MakeFolder("Startup"));
-  }
-  ~ExplorerIntegrationTest() override {
-    for (int kind = 0; kind < kShortcutKindCount; ++kind) {
-      if (saved_[kind].found) {
-        WriteRawText(HKEY_CURRENT_USER, kShellFoldersKey, kShellFolderValues[kind], saved_[kind].text);
-      } else {
-        DeleteFolderValue(kind);
-      }
-    }
-  }
+  static void SetFolder(int kind, const std::string& folder) { ScratchShellFolders::SetFolder(kind, folder); }
+  static void DeleteFolderValue(int kind) { ScratchShellFolders::DeleteFolderValue(kind); }
+  std::string StartMenuLink() const { return folders_.StartMenuLink(); }
+  std::string DesktopLink() const { return folders_.DesktopLink(); }
+  std::string StartupLink() const { return folders_.StartupLink(); }
 
-  static void SetFolder(int kind, const std::string& folder) {
-    WriteRawText(HKEY_CURRENT_USER, kShellFoldersKey, kShellFolderValues[kind], folder);
-  }
-  static void DeleteFolderValue(int kind) {
-    HKEY key;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, kShellFoldersKey, 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS) return;
-    RegDeleteValueA(key, kShellFolderValues[kind]);
-    RegCloseKey(key);
-  }
-
-  // The shortcut paths as the shell's folders and the program name make them.
-  std::string StartMenuLink() const { return profile_.Path("Programs\\Norvik Studio\\Orvane.lnk"); }
-  std::string DesktopLink() const { return profile_.Path("Desktop\\Orvane.lnk"); }
-  std::string StartupLink() const { return profile_.Path("Startup\\Orvane.lnk"); }
-
-  TempFolder profile_;
-  RawValue saved_[kShortcutKindCount];
+  ScratchShellFolders folders_;
+  const TempFolder& profile_ = folders_.Profile();
 };
 
 TEST_F(ExplorerIntegrationTest, FolderPathsWithAndWithoutTrailingBackslash) {
