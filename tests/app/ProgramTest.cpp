@@ -138,7 +138,10 @@ void Press(HWND dialog, int id) { PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id
 class ProgramTest : public testing::Test {
  protected:
   void SetUp() override { DeleteKeyTree(HKEY_CURRENT_USER, kOrvaneSettingsRoot); }
-  void TearDown() override { DeleteKeyTree(HKEY_CURRENT_USER, kOrvaneSettingsRoot); }
+  void TearDown() override {
+    DeleteKeyTree(HKEY_CURRENT_USER, kOrvaneSettingsRoot);
+    machineEntries_.Restore();
+  }
 
   static std::string Key(const char* section) { return std::string(kOrvaneSettingsRoot) + "\\" + section; }
   static RawValue Raw(const char* section, const char* name) { return ReadRaw(HKEY_CURRENT_USER, Key(section), name); }
@@ -172,6 +175,9 @@ class ProgramTest : public testing::Test {
     }
     return values;
   }
+
+  // What the program's saves write beside its settings goes with the test.
+  MachineEntries machineEntries_{"orvane.exe"};
 };
 
 TEST_F(ProgramTest, FirstRunOpensCentredAndWritesTheOptionsAgainOnlyAtTheEnd) {

@@ -106,16 +106,18 @@ inline void ExpectPosition(const WindowPosition& p, LONG top, LONG left, LONG he
 }
 
 // The machine-wide entries that saving the options writes besides the
-// settings: the application path and help-file entries of the running
-// program (here the test program) and the product's version key and profile
-// line. A test that saves takes a snapshot first and leaves the prefix as it
-// found it, as the application-stamp tests do for their own product.
+// settings: the application path and help-file entries of the saving
+// program (the test program itself, or the program file `programName` that
+// a test starts) and the product's version key and profile line. A test
+// that saves takes a snapshot first and leaves the prefix as it found it, as
+// the application-stamp tests do for their own product.
 class MachineEntries {
  public:
-  MachineEntries() {
+  explicit MachineEntries(const char* programName = nullptr) {
     char module[MAX_PATH] = "";
     GetModuleFileNameA(nullptr, module, sizeof module);
     const char* name = std::strrchr(module, '\\') ? std::strrchr(module, '\\') + 1 : module;
+    if (programName) name = programName;
     char upper[MAX_PATH];
     std::snprintf(upper, sizeof upper, "%s", name);
     CharUpperA(upper);
