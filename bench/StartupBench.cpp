@@ -65,6 +65,8 @@ double TimeOneStart(const Candidate& candidate) {
   double elapsed = -1;
   HWND window = nullptr;
   while (Now() - start < kWaitMs) {
+    // A first run offers the Explorer integration before its window opens.
+    if (HWND sheet = FindWindowA(nullptr, " Orvane Options")) PostMessageA(sheet, WM_COMMAND, IDCANCEL, 0);
     // Idle means the program's thread waits in its message loop: no paint
     // is pending there, and a visible window has been painted.
     if (WaitForInputIdle(process.hProcess, 1) == 0 &&
