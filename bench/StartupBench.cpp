@@ -50,9 +50,18 @@ HWND VisibleWindowOf(const char* windowClass, DWORD process) {
   return nullptr;
 }
 
+// A program's first run offers its setup pages before the main window:
+// the warm-up start cancels them, so that the timed starts find settings.
+void CancelSetupPages(DWORD process) {
+  HWND sheet = FindWindowA(nullptr, " Orvane Options");
+  DWORD owner = 0;
+  if (sheet) GetWindowThreadProcessId(sheet, &owner);
+  if (sheet && owner == process) PostMessageA(sheet, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+}
+
 // Starts the candidate, waits for its painted window and closes it again.
 // Returns the milliseconds from the start to the painted window, or -1.
-double TimeOneStart(const Candidate& candidate) {
+double TimeOneStart(const Candidate& candidate, bool warmUp = false) {
   std::string command = "\"" + candidate.path + "\"";
   STARTUPINFOA startup = {};
   startup.cb = sizeof startup;
@@ -65,8 +74,7 @@ double TimeOneStart(const Candidate& candidate) {
   double elapsed = -1;
   HWND window = nullptr;
   while (Now() - start < kWaitMs) {
-    // A first run offers the Explorer integration before its window opens.
-    if (HWND sheet = FindWindowA(nullptr, " Orvane Options")) PostMessageA(sheet, WM_COMMAND, IDCANCEL, 0);
+    if (warmUp) CancelSetupPages(process.dwProcessId);
     // Idle means the program's thread waits in its message loop: no paint
     // is pending there, and a visible window has been painted.
     if (WaitForInputIdle(process.hProcess, 1) == 0 &&
@@ -76,6 +84,7 @@ double TimeOneStart(const Candidate& candidate) {
       break;
     }
   }
+  if (elapsed < 0) std::fprintf(stderr, "%s: no painted window within %lu ms\n", candidate.name, kWaitMs);
   if (window) PostMessageA(window, WM_CLOSE, 0, 0);
   if (WaitForSingleObject(process.hProcess, kWaitMs) != WAIT_OBJECT_0) TerminateProcess(process.hProcess, 1);
   CloseHandle(process.hThread);
@@ -98,9 +107,9 @@ int main(int argc, char** argv) {
       {"orvane", Beside(ORVANE_PROGRAM_FROM_BENCH), "OrvaneAppClass", {}},
   };
   // Warm-up: loads the files into the cache and lets the program's first
-  // run write its settings.
+  // run write its settings (its setup pages cancelled).
   for (Candidate& c : candidates) {
-    if (TimeOneStart(c) < 0) return 1;
+    if (TimeOneStart(c, true) < 0) return 1;
   }
   for (int round = 0; round < rounds; ++round) {
     for (Candidate& c : candidates) {
