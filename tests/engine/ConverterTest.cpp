@@ -498,6 +498,75 @@ TEST_F(ConverterTest, CleanupFailuresNeverLeaveClearedBytesUnderThePlainName) {
   SetCleanupHookForTest(nullptr);
 }
 
+// The folder of the small volume that the test command mounts (2 MB), with
+// a trailing backslash.
+std::string SmallVolume() {
+  char module[MAX_PATH] = "";
+  GetModuleFileNameA(nullptr, module, sizeof module);
+  std::string relative = module;
+  relative = relative.substr(0, relative.rfind('\\') + 1) + ORVANE_SMALL_VOLUME_FROM_TESTS;
+  char full[MAX_PATH] = "";
+  GetFullPathNameA(relative.c_str(), sizeof full, full, nullptr);
+  return full;
+}
+
+// The error code that the converters' writes meet on a full volume here: a
+// write that finds no room at all fails with the system's code (112), one
+// that finds some room writes less and counts as ERROR_HANDLE_DISK_FULL
+// (39), which is what Wine's writes of a whole run do. A probe file fills the
+// volume's room in runs and is deleted again. 0 when no write failed.
+DWORD FullVolumeCode(const std::string& probe) {
+  HANDLE file = CreateFileA(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return 0;
+  const std::string run(kRunSize, 'p');
+  DWORD code = 0;
+  for (int i = 0; i < 64 && code == 0; ++i) {
+    if (!WriteAll(file, run.data(), kRunSize)) code = GetLastError();
+  }
+  CloseHandle(file);
+  DeleteFileA(probe.c_str());
+  return code;
+}
+
+// The same chain on a real volume: the encrypted file takes the last room
+// but one page, and the clearing, which grows the plain file to whole 16 KB
+// blocks, runs the disk full. The plain file's name must not keep the
+// cleared bytes, and the encrypted file must still give the content back.
+TEST_F(ConverterTest, AVolumeThatRunsFullWhileClearingLeavesTheEncryptedFileToDecode) {
+  const std::string volume = SmallVolume();
+  if (!PathExists(volume + "mounted")) GTEST_SKIP() << "no small volume at " << volume << " (mounting needs root)";
+  options.Cleanup = 1;
+  const std::string path = volume + "Report.doc";
+  const std::string encryptedPath = volume + "Report.(=doc=)";
+  const std::string filler = volume + "filler.bin";
+  const std::string plain = Pattern(20 * 16384 + 100, 9);
+  const std::string encrypted = reference::EncryptedFile(plain, path, JobKey());
+  WriteBytes(path, plain);
+  constexpr ULONGLONG kPage = 4096;
+  ULARGE_INTEGER room = {};
+  ASSERT_TRUE(GetDiskFreeSpaceExA(volume.c_str(), &room, nullptr, nullptr));
+  const ULONGLONG encryptedPages = (encrypted.size() + kPage - 1) / kPage;
+  ASSERT_GT(room.QuadPart, (encryptedPages + 1) * kPage);
+  WriteBytes(filler, std::string(room.QuadPart - (encryptedPages + 1) * kPage, '\0'));
+  const DWORD fullCode = FullVolumeCode(volume + "probe.bin");
+  ASSERT_NE(fullCode, 0u);
+
+  EXPECT_EQ(Encrypt(path, {"File: " + path + "\r\rError detected clearing the disk file\rCode " +
+                           std::to_string(fullCode)}),
+            0);
+  EXPECT_FALSE(PathExists(path));
+  EXPECT_FALSE(PathExists(volume + "Report.tmp"));
+  EXPECT_TRUE(SameBytes(ReadBytes(encryptedPath), encrypted));
+  // The user presses Encrypt again on the same listed path.
+  EXPECT_EQ(Encrypt(path, {NotFound(path)}), 0);
+  EXPECT_TRUE(SameBytes(ReadBytes(encryptedPath), encrypted));
+
+  ASSERT_TRUE(DeleteFileA(filler.c_str()));
+  ASSERT_EQ(Decode(encryptedPath), 1);
+  EXPECT_TRUE(SameBytes(ReadBytes(path), plain));
+  DeleteFileA(path.c_str());
+}
+
 TEST_F(ConverterTest, EncryptionRegistersTheBracketedExtensionAsAFileType) {
   RegDeleteKeyA(HKEY_CLASSES_ROOT, ".(=doc=)");
   RegDeleteKeyA(HKEY_CLASSES_ROOT, "Encrypted File\\DefaultIcon");
