@@ -229,6 +229,7 @@ TEST_F(ProgramTest, SecondStartBringsTheFirstBackFromTheTrayAndEnds) {
   EXPECT_EQ(second.ExitCode(), 0);
   EXPECT_TRUE(IsWindowVisible(window));
   EXPECT_FALSE(IsIconic(window));
+  EXPECT_EQ(GetForegroundWindow(), window);
   EXPECT_EQ(CountMainWindows(), 1);
   EXPECT_EQ(Snapshot(), before);
 
