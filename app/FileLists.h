@@ -5,8 +5,8 @@
 // lists' own keyboard and mouse actions.
 //
 // The list control is the only store of entries. Beside each list lives an
-// index of its paths, kept by the functions below, so that looking a path up
-// costs the same for the ten-thousandth file as for the first.
+// index of its paths (app/ListIndex.h), so that looking a path up costs the
+// same for the ten-thousandth file as for the first.
 #pragma once
 
 #include <windows.h>
@@ -25,16 +25,14 @@ constexpr UINT kDroppedNameSize = 1024;
 // ---- Entries, each on one list window ------------------------------------
 
 // True when the list holds an entry whose whole path equals `path` without
-// regard to case (as LVM_FINDITEMA with LVFI_STRING compares). Answers from
-// the list's index; an index that no longer matches the list's entry count
-// (entries inserted or deleted behind these functions' backs) is first
-// rebuilt from the list.
+// regard to case, exactly as LVM_FINDITEMA with LVFI_STRING finds it. Answers
+// from the list's index, which follows every change of the list.
 bool IsFileListed(HWND list, const char* path);
 
 // Appends an entry for `path`: the path, its size ("%u" of the low 32 bits)
 // and its last-write time in local time ("3-Jly-1998 - 2:05 PM"); size and
-// date stay empty when the file cannot be found. Scrolls the entry into view
-// and records it in the list's index. Returns 1.
+// date stay empty when the file cannot be found. Scrolls the entry into view.
+// Returns 1.
 int AddListedFile(HWND list, const char* path);
 
 // Scrolls entry `index` into view and copies its path (at most 255
@@ -42,7 +40,8 @@ int AddListedFile(HWND list, const char* path);
 void GetListedFile(HWND list, int index, char (&path)[kPathSize]);
 
 // Scrolls entry `index` into view and deletes it (the file on disk is not
-// touched), dropping it from the list's index.
+// touched). A selection field of the main window's options that names the
+// entry becomes -1; one that names an entry below moves up with it.
 void RemoveListedFile(HWND list, int index);
 
 // Sets the title of the list's first column.
@@ -58,9 +57,10 @@ int ItemAtCursor(HWND list);
 // `titleId` is 2000) and adds each chosen file to `list` by the adding
 // rules: duplicates (2009 unless "Duplicates"), the candidate checks, the
 // wrong list (2011 or 2010 unless "WrongFormat"), paths longer than 255
-// characters (2021). The dialog keeps its place under "DeskTop\GetFile" and
-// may change the current folder. Returns the number of files added; 0 when
-// cancelled, and after message 60008 when its name block cannot be had.
+// characters (2021). The dialog opens in the current folder, keeps its place
+// under "DeskTop\GetFile" and may change the current folder. Returns the
+// number of files added; 0 when cancelled, and after message 60008 when its
+// name block cannot be had.
 int AddFilesFromDialog(HWND mainWindow, ProgramOptions* options, HWND list, UINT filterId, UINT titleId);
 
 // Adds every file of the drop to `list` (the encryption list when

@@ -7,6 +7,7 @@
 #include <shellapi.h>
 
 #include "app/AppContext.h"
+#include "app/CommandStates.h"
 #include "resource.h"
 #include "ui/Messages.h"
 #include "ui/TextRoutines.h"
@@ -184,6 +185,8 @@ HWND CreateMainWindow(int showCommand, ProgramOptions* options) {
   ShowWindow(window, options->Minimized ? SW_SHOWMINIMIZED : showCommand);
   UpdateWindow(window);
   DragAcceptFiles(window, TRUE);
+  // The menu's items start greyed; this first refresh enables them.
+  UpdateCommandStates(window, options);
   if (options->TaskTray) AddTrayIcon(window, kProgramTitle);
   return window;
 }

@@ -1,0 +1,437 @@
+// The conversion lists: entries, the index of their paths, and the ways in
+// and out of a list with their messages and questions.
+#include "app/FileLists.h"
+
+#include <commdlg.h>
+
+#include <cstdio>
+#include <cstring>
+#include <initializer_list>
+
+#include "app/CommandStates.h"
+#include "app/ListIndex.h"
+#include "app/MainWindow.h"
+#include "app/Tray.h"
+#include "engine/CandidateChecks.h"
+#include "resource.h"
+#include "ui/FileProperties.h"
+#include "ui/Messages.h"
+#include "ui/TemplateWriter.h"
+#include "ui/TextRoutines.h"
+
+namespace {
+
+int ItemCount(HWND list) { return static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0)); }
+
+void ReadItemText(HWND list, int index, char (&path)[kPathSize]) {
+  path[0] = '\0';
+  LVITEMA item = {};
+  item.iSubItem = 0;
+  item.pszText = path;
+  item.cchTextMax = kPathSize;
+  SendMessageA(list, LVM_GETITEMTEXTA, index, reinterpret_cast<LPARAM>(&item));
+}
+
+// ---- Entries ---------------------------------------------------------------
+
+constexpr const char* kMonths[12] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                     "Jly", "Aug", "Sep", "Oct", "Nov", "Dec"};
+
+// "3-Jly-1998 - 2:05 PM" for a UTC file time; empty when it cannot be
+// converted.
+void FormatListDate(const FILETIME& time, char (&text)[kPathSize]) {
+  text[0] = '\0';
+  FILETIME local;
+  SYSTEMTIME t;
+  if (!FileTimeToLocalFileTime(&time, &local) || !FileTimeToSystemTime(&local, &t)) return;
+  if (t.wMonth < 1 || t.wMonth > 12) return;
+  const unsigned hour = t.wHour % 12 == 0 ? 12u : t.wHour % 12u;
+  std::snprintf(text, sizeof text, "%u-%s-%u - %u:%02u %s", static_cast<unsigned>(t.wDay), kMonths[t.wMonth - 1],
+                static_cast<unsigned>(t.wYear), hour, static_cast<unsigned>(t.wMinute), t.wHour < 12 ? "AM" : "PM");
+}
+
+void SetSubItemText(HWND list, int index, int column, const char* text) {
+  LVITEMA item = {};
+  item.iSubItem = column;
+  item.pszText = const_cast<char*>(text);
+  SendMessageA(list, LVM_SETITEMTEXTA, index, reinterpret_cast<LPARAM>(&item));
+}
+
+// ---- The two lists of the main window --------------------------------------
+
+HWND ListOf(HWND mainWindow, bool encryptList) {
+  return GetDlgItem(mainWindow, encryptList ? IDC_ENCRYPT_LIST : IDC_DECODE_LIST);
+}
+
+LONG& SelectionOf(ProgramOptions& options, bool encryptList) {
+  return encryptList ? options.EncryptSelection : options.DecodeSelection;
+}
+
+// What differs between the two lists in their actions.
+struct ListTexts {
+  UINT addHint, removeHint, clearHint;
+  UINT filter, title;
+  UINT addedStatus;
+  const char* name;  // in the remove question
+  const char* clearCaption;
+  const char* clearQuestion;
+};
+
+constexpr ListTexts kEncryptTexts = {
+    IDS_HINT_ENCRYPT_ADD, IDS_HINT_ENCRYPT_REMOVE, IDS_HINT_ENCRYPT_CLEAR, IDS_ENCRYPT_FILES_FILTER,
+    IDS_ENCRYPT_FILES_TITLE, IDS_ADDED_TO_ENCRYPT_LIST, "encryption", "Clear Encryption List",
+    "\rThere %s %d file%s listed for encryption\r\rAre you sure you want to clear the list?"};
+constexpr ListTexts kDecodeTexts = {
+    IDS_HINT_DECODE_ADD, IDS_HINT_DECODE_REMOVE, IDS_HINT_DECODE_CLEAR, IDS_DECODE_FILES_FILTER,
+    IDS_DECODE_FILES_TITLE, IDS_ADDED_TO_DECODE_LIST, "decoding", "Clear Decoding List",
+    "\rThere %s %d file%s listed for decoding\r\rAre you sure you want to clear the list?"};
+
+const ListTexts& TextsOf(bool encryptList) { return encryptList ? kEncryptTexts : kDecodeTexts; }
+
+const char* Plural(int count) { return count == 1 ? "" : "s"; }
+
+// Adds one file by the rules every way in shares: a path the list cannot
+// hold, a duplicate, a file the candidate checks refuse and a file of the
+// other list stay out, each after its message. An added file shows at once.
+// Returns 1 when the file was added.
+int AddCandidate(HWND mainWindow, const ProgramOptions& options, HWND list, bool encryptList, const char* path) {
+  // Never cut: a shortened path would name another file, or none.
+  if (std::strlen(path) >= kPathSize) return ShowMessage(mainWindow, IDS_PROGRAM_NAME, IDS_PATH_TOO_LONG, path);
+  if (IsFileListed(list, path)) {
+    if (!options.Warnings[kWarnDuplicates]) ShowMessage(mainWindow, IDS_CAPTION_DUPLICATE, IDS_ALREADY_LISTED, path);
+    return 0;
+  }
+  const int kind = CheckCandidate(mainWindow, path, options);
+  if (kind == kCandidateRefused) return 0;
+  if ((kind == kCandidateEncrypted) != encryptList) {
+    AddListedFile(list, path);
+    UpdateWindow(mainWindow);
+    return 1;
+  }
+  if (options.Warnings[kWarnWrongFormat]) return 0;
+  if (encryptList) return ShowMessage(mainWindow, IDS_CAPTION_ENCRYPTED, IDS_ALREADY_ENCRYPTED_NOT_ADDED, path);
+  return ShowMessage(mainWindow, IDS_CAPTION_NOT_ENCRYPTED, IDS_NOT_ENCRYPTED_NOT_ADDED, path);
+}
+
+// ---- The add-files dialog --------------------------------------------------
+
+constexpr DWORD kOpenFlags = OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_ALLOWMULTISELECT |
+                             OFN_ENABLEHOOK | OFN_HIDEREADONLY;
+static_assert(kOpenFlags == 0x00081A24, "the add-files dialog's flags");
+
+// A remembered place is kept this far inside the right and bottom edges of
+// the desktop, so that the dialog can always be reached.
+constexpr LONG kDesktopMargin = 35;
+
+// Places the dialog where it was last closed, and remembers where that is.
+UINT_PTR CALLBACK PlaceFileDialog(HWND hook, UINT message, WPARAM, LPARAM lParam) {
+  if (message != WM_NOTIFY) return 0;
+  // The hook is a child of the dialog it serves.
+  HWND dialog = GetParent(hook);
+  WindowPosition& place = DialogPositions().GetFile;
+  switch (reinterpret_cast<const NMHDR*>(lParam)->code) {
+    case CDN_INITDONE: {
+      const RECT& desktop = App().desktopRect;
+      const LONG x = place.Left < desktop.right - kDesktopMargin ? place.Left : desktop.right - kDesktopMargin;
+      const LONG y = place.Top < desktop.bottom - kDesktopMargin ? place.Top : desktop.bottom - kDesktopMargin;
+      SetWindowPos(dialog, HWND_TOP, x, y, 0, 0, SWP_SHOWWINDOW | SWP_NOSIZE);
+      break;
+    }
+    case CDN_FILEOK:
+      SaveWindowPlacement(dialog, &place);
+      break;
+    default:
+      break;
+  }
+  return 0;
+}
+
+// The dialog's block of names: movable, zero-filled global memory, locked
+// while it lives.
+class NameBlock {
+ public:
+  NameBlock() : names_(static_cast<char*>(LockTemplateBlock(kNameBlockSize))) {}
+  ~NameBlock() { ReleaseTemplateBlock(names_); }
+  NameBlock(const NameBlock&) = delete;
+  NameBlock& operator=(const NameBlock&) = delete;
+  char* get() const { return names_; }
+
+ private:
+  char* names_;
+};
+
+// Adds the names of a multiple selection: a folder (the one string with a
+// backslash) followed by names in it. A drive root comes as "D:\", whose
+// backslash goes, so that its files read "D:\name".
+int AddSelectedNames(HWND mainWindow, const ProgramOptions& options, HWND list, bool encryptList,
+                     const char* names) {
+  const char* folder = "";
+  int folderLength = 0;
+  int added = 0;
+  for (const char* name = names; *name; name += std::strlen(name) + 1) {
+    const int length = static_cast<int>(std::strlen(name));
+    if (FindChar(name, '\\')) {
+      folder = name;
+      folderLength = name[length - 1] == '\\' ? length - 1 : length;
+      continue;
+    }
+    // A longer result is cut here but still refused for its length.
+    char path[kDroppedNameSize];
+    std::snprintf(path, sizeof path, "%.*s\\%s", folderLength, folder, name);
+    added += AddCandidate(mainWindow, options, list, encryptList, path);
+  }
+  return added;
+}
+
+}  // namespace
+
+// ---- Entries ---------------------------------------------------------------
+
+bool IsFileListed(HWND list, const char* path) { return ListHoldsText(list, path); }
+
+int AddListedFile(HWND list, const char* path) {
+  LVITEMA item = {};
+  item.mask = LVIF_TEXT;
+  item.iItem = ItemCount(list);
+  item.pszText = const_cast<char*>(path);
+  const int index = static_cast<int>(SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
+  if (index < 0) return 1;
+
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA(path, &found);
+  if (search != INVALID_HANDLE_VALUE) {
+    FindClose(search);
+    char text[kPathSize];
+    std::snprintf(text, sizeof text, "%u", static_cast<unsigned>(found.nFileSizeLow));
+    SetSubItemText(list, index, 1, text);
+    FormatListDate(found.ftLastWriteTime, text);
+    SetSubItemText(list, index, 2, text);
+  }
+  SendMessageA(list, LVM_ENSUREVISIBLE, index, FALSE);
+  return 1;
+}
+
+void GetListedFile(HWND list, int index, char (&path)[kPathSize]) {
+  SendMessageA(list, LVM_ENSUREVISIBLE, index, FALSE);
+  ReadItemText(list, index, path);
+}
+
+void RemoveListedFile(HWND list, int index) {
+  SendMessageA(list, LVM_ENSUREVISIBLE, index, FALSE);
+  if (!SendMessageA(list, LVM_DELETEITEM, index, 0)) return;
+  // The selection names an entry by its place: it goes with its entry and
+  // moves up with the entries below.
+  HWND mainWindow = GetParent(list);
+  ProgramOptions* options = mainWindow && mainWindow == App().mainWindow ? MainWindowOptions(mainWindow) : nullptr;
+  if (!options) return;
+  LONG& selection = SelectionOf(*options, GetDlgCtrlID(list) == IDC_ENCRYPT_LIST);
+  if (selection == index) {
+    selection = -1;
+  } else if (selection > index) {
+    --selection;
+  }
+}
+
+void SetListCaption(HWND list, const char* text) {
+  LVCOLUMNA column = {};
+  column.mask = LVCF_TEXT;
+  column.pszText = const_cast<char*>(text);
+  SendMessageA(list, LVM_SETCOLUMNA, 0, reinterpret_cast<LPARAM>(&column));
+}
+
+int ItemAtCursor(HWND list) {
+  LVHITTESTINFO hit = {};
+  GetCursorPos(&hit.pt);
+  ScreenToClient(list, &hit.pt);
+  return static_cast<int>(SendMessageA(list, LVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
+}
+
+// ---- Actions ---------------------------------------------------------------
+
+int AddFilesFromDialog(HWND mainWindow, ProgramOptions* options, HWND list, UINT filterId, UINT titleId) {
+  char filter[kStringSize];
+  if (!GetString(filter, filterId)) return 0;
+  // The text's last character separates its parts: "All Files|*.*|"
+  // becomes the pairs the dialog expects, ending in two NULs.
+  const char separator = filter[std::strlen(filter) - 1];
+  for (char* c = filter; *c; ++c) {
+    if (*c == separator) *c = '\0';
+  }
+  char title[kStringSize] = "";
+  if (titleId != 0 && !GetString(title, titleId)) return 0;
+
+  NameBlock names;
+  if (!names.get()) return ShowMessage(mainWindow, IDS_PROGRAM_NAME, IDS_NO_MEMORY, "file name buffer", kNameBlockSize);
+
+  // Named, not left to the dialog: a dialog without a folder opens in the
+  // folder it was last used in, which is not always the current one.
+  char folder[kPathSize] = "";
+  const DWORD length = GetCurrentDirectoryA(sizeof folder, folder);
+  if (length == 0 || length >= sizeof folder) folder[0] = '\0';
+
+  OPENFILENAMEA dialog = {};
+  dialog.lStructSize = sizeof dialog;
+  dialog.hwndOwner = mainWindow;
+  dialog.hInstance = App().instance;
+  dialog.lpstrFilter = filter;
+  dialog.nFilterIndex = 1;
+  dialog.lpstrFile = names.get();
+  dialog.nMaxFile = kNameBlockSize;
+  dialog.lpstrInitialDir = folder[0] ? folder : nullptr;
+  dialog.lpstrTitle = title[0] ? title : nullptr;
+  dialog.Flags = kOpenFlags;
+  dialog.lpfnHook = PlaceFileDialog;
+  if (!GetOpenFileNameA(&dialog)) return 0;
+  UpdateWindow(mainWindow);
+
+  const bool encryptList = titleId == IDS_ENCRYPT_FILES_TITLE;
+  const char* first = names.get();
+  const bool several = first[std::strlen(first) + 1] != '\0';
+  if (several) return AddSelectedNames(mainWindow, *options, list, encryptList, first);
+  return AddCandidate(mainWindow, *options, list, encryptList, first);
+}
+
+int AddDroppedFiles(HWND mainWindow, ProgramOptions* options, HWND list, HDROP drop, int toEncryptList) {
+  const UINT count = DragQueryFileA(drop, 0xFFFFFFFF, nullptr, 0);
+  int added = 0;
+  for (UINT i = 0; i < count; ++i) {
+    char name[kDroppedNameSize];
+    if (DragQueryFileA(drop, i, name, sizeof name) == 0) continue;
+    added += AddCandidate(mainWindow, *options, list, toEncryptList != 0, name);
+  }
+  SetStatusText(TextsOf(toEncryptList != 0).addedStatus, added, Plural(added));
+  return added;
+}
+
+int DropFiles(HWND mainWindow, ProgramOptions* options, HDROP drop) {
+  POINT point;
+  DragQueryPoint(drop, &point);
+  for (bool encryptList : {true, false}) {
+    HWND list = ListOf(mainWindow, encryptList);
+    RECT area;
+    if (!list || !GetWindowRect(list, &area)) continue;
+    MapWindowPoints(nullptr, mainWindow, reinterpret_cast<POINT*>(&area), 2);
+    if (PtInRect(&area, point)) return AddDroppedFiles(mainWindow, options, list, drop, encryptList);
+  }
+  return ShowMessage(mainWindow, IDS_PROGRAM_NAME, IDS_DROP_FILES_HINT);
+}
+
+int RemoveSelectedFile(HWND mainWindow, ProgramOptions* options, int fromEncryptList) {
+  const bool encryptList = fromEncryptList != 0;
+  LONG& selection = SelectionOf(*options, encryptList);
+  if (selection == -1) return 0;
+  const int index = selection;
+  HWND list = ListOf(mainWindow, encryptList);
+  char path[kPathSize];
+  GetListedFile(list, index, path);
+  if (!AskYesNoText(mainWindow, 1, "Remove File",
+                    "File: %s\r\rAre you sure you want to delete this\rfile from the %s list?", path,
+                    TextsOf(encryptList).name)) {
+    return 0;
+  }
+  RemoveListedFile(list, index);
+  selection = -1;
+  UpdateWindow(mainWindow);
+  return 1;
+}
+
+int ClearFileList(HWND mainWindow, ProgramOptions* options, int encryptList) {
+  HWND list = ListOf(mainWindow, encryptList != 0);
+  const ListTexts& texts = TextsOf(encryptList != 0);
+  const int count = ItemCount(list);
+  if (!AskYesNoText(mainWindow, 1, texts.clearCaption, texts.clearQuestion, count == 1 ? "is" : "are", count,
+                    Plural(count))) {
+    return 0;
+  }
+  SelectionOf(*options, encryptList != 0) = -1;
+  SendMessageA(list, LVM_DELETEALLITEMS, 0, 0);
+  UpdateWindow(mainWindow);
+  return 1;
+}
+
+void ShowSelectedProperties(HWND mainWindow, ProgramOptions* options) {
+  HWND focus = GetFocus();
+  for (bool encryptList : {true, false}) {
+    HWND list = ListOf(mainWindow, encryptList);
+    if (!list || focus != list) continue;
+    const LONG selection = SelectionOf(*options, encryptList);
+    if (selection == -1) return;
+    char path[kPathSize];
+    GetListedFile(list, selection, path);
+    ShowFileProperties(mainWindow, path);
+    return;
+  }
+}
+
+namespace {
+
+// The lists' own keys, while no conversion runs.
+void OnListKey(HWND mainWindow, ProgramOptions* options, HWND list, bool encryptList, WORD key) {
+  const ListTexts& texts = TextsOf(encryptList);
+  switch (key) {
+    case VK_DELETE:
+      if (SelectionOf(*options, encryptList) == -1) return;
+      SetStatusText(texts.removeHint);
+      RemoveSelectedFile(mainWindow, options, encryptList);
+      return;
+    case VK_INSERT: {
+      SetStatusText(texts.addHint);
+      const int added = AddFilesFromDialog(mainWindow, options, list, texts.filter, texts.title);
+      if (added) SetStatusText(texts.addedStatus, added, Plural(added));
+      return;
+    }
+    case VK_CLEAR:
+      if (ItemCount(list) == 0) return;
+      SetStatusText(texts.clearHint);
+      ClearFileList(mainWindow, options, encryptList);
+      return;
+    default:
+      return;
+  }
+}
+
+// The selection follows the last entry that became selected or focused, and
+// is none when the last change took both from an entry.
+void OnItemChanged(ProgramOptions* options, bool encryptList, const NMLISTVIEW& change) {
+  const bool chosen = change.iSubItem == 0 && (change.uNewState & (LVIS_SELECTED | LVIS_FOCUSED)) != 0;
+  SelectionOf(*options, encryptList) = chosen ? change.iItem : -1;
+}
+
+void OnDoubleClick(HWND mainWindow, ProgramOptions* options, HWND list, bool encryptList) {
+  const int index = ItemAtCursor(list);
+  SelectionOf(*options, encryptList) = index;
+  if (index == -1) return;
+  char path[kPathSize];
+  GetListedFile(list, index, path);
+  ShowFileProperties(mainWindow, path);
+}
+
+}  // namespace
+
+int OnListNotify(HWND mainWindow, ProgramOptions* options, const NMHDR* notification) {
+  const UINT_PTR id = notification->idFrom;
+  if (id != IDC_ENCRYPT_LIST && id != IDC_DECODE_LIST) return 0;
+  const bool encryptList = id == IDC_ENCRYPT_LIST;
+  HWND list = ListOf(mainWindow, encryptList);
+  if (!list || notification->hwndFrom != list) return 0;
+
+  const bool idle = options->Busy == kIdle;
+  switch (notification->code) {
+    case LVN_KEYDOWN:
+      if (idle) {
+        const WORD key = reinterpret_cast<const NMLVKEYDOWN*>(notification)->wVKey;
+        OnListKey(mainWindow, options, list, encryptList, key);
+      }
+      break;
+    case LVN_ITEMCHANGED:
+      OnItemChanged(options, encryptList, *reinterpret_cast<const NMLISTVIEW*>(notification));
+      break;
+    case NM_DBLCLK:
+      if (idle) OnDoubleClick(mainWindow, options, list, encryptList);
+      break;
+    default:
+      break;
+  }
+  UpdateCommandStates(mainWindow, options);
+  return 1;
+}

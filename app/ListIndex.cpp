@@ -1,0 +1,182 @@
+// The index of a list's entry texts, kept by a procedure put in front of the
+// list control's own.
+#include "app/ListIndex.h"
+
+#include <commctrl.h>
+
+#include <new>
+#include <string>
+#include <unordered_map>
+
+namespace {
+
+// The list finds an entry by comparing texts without regard to case the way
+// lstrcmpiW does: through the sort weights of the thread's locale, which
+// also count some different spellings as equal (a ligature and its two
+// letters). The sort key with NORM_IGNORECASE holds exactly those weights,
+// so two texts have the same key when, and only when, the list calls them
+// equal. Texts are widened with the ANSI code page as the list widens them.
+using CompareKey = std::string;
+
+constexpr int kLongestText = 1024;
+
+CompareKey KeyOf(const char* text) {
+  wchar_t wide[kLongestText];
+  if (MultiByteToWideChar(CP_ACP, 0, text, -1, wide, kLongestText) == 0) return CompareKey(text);
+  const DWORD flags = LCMAP_SORTKEY | NORM_IGNORECASE;
+  const int size = LCMapStringW(GetThreadLocale(), flags, wide, -1, nullptr, 0);
+  if (size <= 0) return CompareKey(text);
+  CompareKey key(static_cast<size_t>(size), '\0');
+  LCMapStringW(GetThreadLocale(), flags, wide, -1, reinterpret_cast<wchar_t*>(&key[0]), size);
+  return key;
+}
+
+struct PathIndex {
+  WNDPROC listProcedure;
+  bool unicode;  // the list's procedure takes messages in 16-bit characters
+  std::unordered_map<CompareKey, int> keys;  // how often each key occurs
+  int entries = 0;
+  bool stale = true;  // rebuilt from the list before the next answer
+};
+
+constexpr char kIndexProperty[] = "OrvanePathIndex";
+
+PathIndex* IndexOf(HWND list) { return static_cast<PathIndex*>(GetPropA(list, kIndexProperty)); }
+
+LRESULT CallList(const PathIndex& index, HWND list, UINT message, WPARAM wParam, LPARAM lParam) {
+  return index.unicode ? CallWindowProcW(index.listProcedure, list, message, wParam, lParam)
+                       : CallWindowProcA(index.listProcedure, list, message, wParam, lParam);
+}
+
+int ItemCount(HWND list) { return static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0)); }
+
+CompareKey KeyOfItem(HWND list, int item) {
+  char text[kLongestText] = "";
+  LVITEMA request = {};
+  request.iSubItem = 0;
+  request.pszText = text;
+  request.cchTextMax = kLongestText;
+  SendMessageA(list, LVM_GETITEMTEXTA, item, reinterpret_cast<LPARAM>(&request));
+  return KeyOf(text);
+}
+
+void Rebuild(HWND list, PathIndex& index) {
+  index.stale = true;
+  index.keys.clear();
+  index.entries = ItemCount(list);
+  for (int i = 0; i < index.entries; ++i) ++index.keys[KeyOfItem(list, i)];
+  index.stale = false;
+}
+
+void Forget(PathIndex& index, const CompareKey& key) {
+  auto found = index.keys.find(key);
+  if (found != index.keys.end() && --found->second == 0) index.keys.erase(found);
+  --index.entries;
+}
+
+// True when a set-item message changes the text of an entry itself.
+bool ChangesEntryText(UINT message, LPARAM lParam) {
+  const auto* item = reinterpret_cast<const LVITEMA*>(lParam);  // same layout in both widths
+  if (!item || item->iSubItem != 0) return false;
+  return message == LVM_SETITEMTEXTA || message == LVM_SETITEMTEXTW || (item->mask & LVIF_TEXT) != 0;
+}
+
+// An update that cannot get memory leaves the index to be rebuilt.
+template <class Update>
+void Follow(PathIndex& index, Update update) noexcept {
+  if (index.stale) return;
+  try {
+    update();
+  } catch (...) {
+    index.stale = true;
+  }
+}
+
+LRESULT CALLBACK IndexedListProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam) {
+  PathIndex* index = IndexOf(list);
+  if (!index) return DefWindowProcA(list, message, wParam, lParam);
+  switch (message) {
+    case LVM_INSERTITEMA:
+    case LVM_INSERTITEMW: {
+      const LRESULT item = CallList(*index, list, message, wParam, lParam);
+      if (item >= 0) Follow(*index, [&] {
+          ++index->keys[KeyOfItem(list, static_cast<int>(item))];
+          ++index->entries;
+        });
+      return item;
+    }
+    case LVM_DELETEITEM: {
+      CompareKey key;
+      Follow(*index, [&] { key = KeyOfItem(list, static_cast<int>(wParam)); });
+      const LRESULT deleted = CallList(*index, list, message, wParam, lParam);
+      if (deleted) Follow(*index, [&] { Forget(*index, key); });
+      return deleted;
+    }
+    case LVM_DELETEALLITEMS: {
+      const LRESULT deleted = CallList(*index, list, message, wParam, lParam);
+      if (deleted) {
+        index->keys.clear();
+        index->entries = 0;
+      }
+      return deleted;
+    }
+    case LVM_SETITEMA:
+    case LVM_SETITEMW:
+    case LVM_SETITEMTEXTA:
+    case LVM_SETITEMTEXTW:
+      if (ChangesEntryText(message, lParam)) index->stale = true;
+      break;
+    case WM_NCDESTROY: {
+      PathIndex gone;
+      gone.listProcedure = index->listProcedure;
+      gone.unicode = index->unicode;
+      RemovePropA(list, kIndexProperty);
+      delete index;
+      SetWindowLongPtrA(list, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(gone.listProcedure));
+      return CallList(gone, list, message, wParam, lParam);
+    }
+    default:
+      break;
+  }
+  return CallList(*index, list, message, wParam, lParam);
+}
+
+// The list's index, put in front of the list on first use; null when there
+// is no memory for it.
+PathIndex* Attach(HWND list) noexcept {
+  if (PathIndex* index = IndexOf(list)) return index;
+  auto* index = new (std::nothrow) PathIndex();
+  if (!index) return nullptr;
+  if (!SetPropA(list, kIndexProperty, index)) {
+    delete index;
+    return nullptr;
+  }
+  index->unicode = IsWindowUnicode(list) != FALSE;
+  const LONG_PTR procedure = reinterpret_cast<LONG_PTR>(IndexedListProc);
+  index->listProcedure = reinterpret_cast<WNDPROC>(index->unicode ? SetWindowLongPtrW(list, GWLP_WNDPROC, procedure)
+                                                                  : SetWindowLongPtrA(list, GWLP_WNDPROC, procedure));
+  return index;
+}
+
+bool SearchList(HWND list, const char* text) {
+  LVFINDINFOA find = {};
+  find.flags = LVFI_STRING;
+  find.psz = text;
+  return SendMessageA(list, LVM_FINDITEMA, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&find)) != -1;
+}
+
+}  // namespace
+
+bool ListHoldsText(HWND list, const char* text) {
+  if (PathIndex* index = Attach(list)) {
+    try {
+      // The count guards against a change that reached the list past the
+      // index.
+      if (index->stale || index->entries != ItemCount(list)) Rebuild(list, *index);
+      return index->keys.count(KeyOf(text)) != 0;
+    } catch (...) {
+      index->stale = true;
+    }
+  }
+  return SearchList(list, text);
+}
