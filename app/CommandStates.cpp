@@ -64,7 +64,6 @@ const CommandRule kRules[] = {
     {IDM_TOOL_BAR, Rule::kAlways, Button::kNone, &ProgramOptions::ToolBar},
     {IDM_FONT, Rule::kAlways, Button::kFollowsMenu, nullptr},
     {IDM_MINIMIZE_ON_USE, Rule::kAlways, Button::kNone, &ProgramOptions::Hide},
-    // Its button is also drawn pressed while the option is on (below).
     {IDM_TOPMOST, Rule::kAlways, Button::kFollowsMenu, &ProgramOptions::TopMost},
     {IDM_HELP_CONTENTS, Rule::kHelpFile, Button::kNone, nullptr},
     {IDM_HELP_SEARCH, Rule::kHelpFile, Button::kNone, nullptr},
@@ -90,6 +89,19 @@ bool Enabled(Rule rule, const Situation& now) {
 
 int EntryCount(HWND list) { return list ? static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0)) : 0; }
 
+// The tool bar and the list headers repaint for every state or title they
+// are given, and the refresh runs after every notification of a list (each
+// repaint of a list among them): only what changes is set.
+
+// Shows the button of `id` and makes it react or greys it, drawn pressed
+// when `pressed`.
+void SetButton(UINT id, bool enabled, bool pressed) {
+  const LRESULT wanted = (enabled ? TBSTATE_ENABLED : TBSTATE_INDETERMINATE) | (pressed ? TBSTATE_CHECKED : 0);
+  if (!App().toolBar || SendMessageA(App().toolBar, TB_GETSTATE, id, 0) == wanted) return;
+  EnableToolButton(id, enabled);
+  if (pressed) CheckToolButton(id, 1);
+}
+
 // "Files for Encryption", with ": 3" while the list has entries.
 void WriteCaption(HWND list, const char* title, int entries) {
   if (!list) return;
@@ -99,7 +111,13 @@ void WriteCaption(HWND list, const char* title, int entries) {
   } else {
     std::snprintf(caption, sizeof caption, "%s", title);
   }
-  SetListCaption(list, caption);
+  char shown[kPathSize] = "";
+  LVCOLUMNA column = {};
+  column.mask = LVCF_TEXT;
+  column.pszText = shown;
+  column.cchTextMax = sizeof shown;
+  SendMessageA(list, LVM_GETCOLUMNA, 0, reinterpret_cast<LPARAM>(&column));
+  if (lstrcmpA(shown, caption) != 0) SetListCaption(list, caption);
 }
 
 }  // namespace
@@ -119,11 +137,12 @@ int UpdateCommandStates(HWND mainWindow, const ProgramOptions* options) {
   for (const CommandRule& command : kRules) {
     const bool enabled = Enabled(command.rule, now);
     EnableMenuItem(menu, command.id, MF_BYCOMMAND | (enabled ? MF_ENABLED : MF_GRAYED | MF_DISABLED));
-    if (command.button == Button::kFollowsMenu) EnableToolButton(command.id, enabled);
+    // The "Always On Top" button is also drawn pressed while it is on.
+    const bool pressed = command.id == IDM_TOPMOST && options->TopMost;
+    if (command.button == Button::kFollowsMenu) SetButton(command.id, enabled, pressed);
     if (command.check) {
       CheckMenuItem(menu, command.id, MF_BYCOMMAND | (options->*command.check ? MF_CHECKED : MF_UNCHECKED));
     }
-    if (command.id == IDM_TOPMOST) CheckToolButton(command.id, options->TopMost);
   }
   WriteCaption(encryptList, "Files for Encryption", now.encryptEntries);
   WriteCaption(decodeList, "Files for Decoding", now.decodeEntries);

@@ -57,6 +57,29 @@ void SetSubItemText(HWND list, int index, int column, const char* text) {
   SendMessageA(list, LVM_SETITEMTEXTA, index, reinterpret_cast<LPARAM>(&item));
 }
 
+// Appends the entry of `path` with its size and date; returns its index,
+// or -1 when the list could not take it.
+int InsertEntry(HWND list, const char* path) {
+  LVITEMA item = {};
+  item.mask = LVIF_TEXT;
+  item.iItem = ItemCount(list);
+  item.pszText = const_cast<char*>(path);
+  const int index = static_cast<int>(SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
+  if (index < 0) return index;
+
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA(path, &found);
+  if (search != INVALID_HANDLE_VALUE) {
+    FindClose(search);
+    char text[kPathSize];
+    std::snprintf(text, sizeof text, "%u", static_cast<unsigned>(found.nFileSizeLow));
+    SetSubItemText(list, index, 1, text);
+    FormatListDate(found.ftLastWriteTime, text);
+    SetSubItemText(list, index, 2, text);
+  }
+  return index;
+}
+
 // ---- The two lists of the main window --------------------------------------
 
 HWND ListOf(HWND mainWindow, bool encryptList) {
@@ -90,25 +113,82 @@ const ListTexts& TextsOf(bool encryptList) { return encryptList ? kEncryptTexts 
 
 const char* Plural(int count) { return count == 1 ? "" : "s"; }
 
+// Files added one after another show four times a second instead of one
+// by one. A visible list redraws its scroll bar for every entry it takes,
+// several milliseconds each under Wine, and the main window's repaint after
+// each file costs as much again: so the list takes its entries with its
+// drawing held back, and the list and the main window are shown at most
+// every kShowInterval, before each box the adding shows, after a refusal
+// and at the end.
+class ListFilling {
+ public:
+  static constexpr DWORD kShowInterval = 250;  // milliseconds
+
+  ListFilling(HWND mainWindow, HWND list) : mainWindow_(mainWindow), list_(list), shown_(GetTickCount()) {}
+  ~ListFilling() { Show(); }
+  ListFilling(const ListFilling&) = delete;
+  ListFilling& operator=(const ListFilling&) = delete;
+
+  HWND list() const { return list_; }
+
+  void Add(const char* path) {
+    if (!held_) SendMessageA(list_, WM_SETREDRAW, FALSE, 0);
+    held_ = true;
+    // Scrolling waits for the list to be shown: a list with a scroll bar
+    // redraws it for every scroll, drawing held back or not.
+    last_ = InsertEntry(list_, path);
+    if (GetTickCount() - shown_ >= kShowInterval) Show();
+  }
+
+  // Draws what has been added, the last entry scrolled into view, and
+  // repaints the main window.
+  void Show() {
+    if (held_) {
+      if (last_ >= 0) SendMessageA(list_, LVM_ENSUREVISIBLE, last_, FALSE);
+      // The list invalidates itself when its drawing is allowed again.
+      SendMessageA(list_, WM_SETREDRAW, TRUE, 0);
+      held_ = false;
+    }
+    UpdateWindow(mainWindow_);
+    shown_ = GetTickCount();
+  }
+
+ private:
+  HWND mainWindow_;
+  HWND list_;
+  DWORD shown_;
+  bool held_ = false;
+  int last_ = -1;  // the entry added last
+};
+
 // Adds one file by the rules every way in shares: a path the list cannot
 // hold, a duplicate, a file the candidate checks refuse and a file of the
-// other list stay out, each after its message. An added file shows at once.
-// Returns 1 when the file was added.
-int AddCandidate(HWND mainWindow, const ProgramOptions& options, HWND list, bool encryptList, const char* path) {
+// other list stay out, each after its message. Returns 1 when the file was
+// added.
+int AddCandidate(HWND mainWindow, const ProgramOptions& options, ListFilling& filling, bool encryptList,
+                 const char* path) {
   // Never cut: a shortened path would name another file, or none.
-  if (std::strlen(path) >= kPathSize) return ShowMessage(mainWindow, IDS_PROGRAM_NAME, IDS_PATH_TOO_LONG, path);
-  if (IsFileListed(list, path)) {
-    if (!options.Warnings[kWarnDuplicates]) ShowMessage(mainWindow, IDS_CAPTION_DUPLICATE, IDS_ALREADY_LISTED, path);
-    return 0;
+  if (std::strlen(path) >= kPathSize) {
+    filling.Show();
+    return ShowMessage(mainWindow, IDS_PROGRAM_NAME, IDS_PATH_TOO_LONG, path);
+  }
+  if (IsFileListed(filling.list(), path)) {
+    if (options.Warnings[kWarnDuplicates]) return 0;
+    filling.Show();
+    return ShowMessage(mainWindow, IDS_CAPTION_DUPLICATE, IDS_ALREADY_LISTED, path);
   }
   const int kind = CheckCandidate(mainWindow, path, options);
-  if (kind == kCandidateRefused) return 0;
+  if (kind == kCandidateRefused) {
+    // Its box may have covered the list.
+    filling.Show();
+    return 0;
+  }
   if ((kind == kCandidateEncrypted) != encryptList) {
-    AddListedFile(list, path);
-    UpdateWindow(mainWindow);
+    filling.Add(path);
     return 1;
   }
   if (options.Warnings[kWarnWrongFormat]) return 0;
+  filling.Show();
   if (encryptList) return ShowMessage(mainWindow, IDS_CAPTION_ENCRYPTED, IDS_ALREADY_ENCRYPTED_NOT_ADDED, path);
   return ShowMessage(mainWindow, IDS_CAPTION_NOT_ENCRYPTED, IDS_NOT_ENCRYPTED_NOT_ADDED, path);
 }
@@ -163,7 +243,7 @@ class NameBlock {
 // Adds the names of a multiple selection: a folder (the one string with a
 // backslash) followed by names in it. A drive root comes as "D:\", whose
 // backslash goes, so that its files read "D:\name".
-int AddSelectedNames(HWND mainWindow, const ProgramOptions& options, HWND list, bool encryptList,
+int AddSelectedNames(HWND mainWindow, const ProgramOptions& options, ListFilling& filling, bool encryptList,
                      const char* names) {
   const char* folder = "";
   int folderLength = 0;
@@ -178,7 +258,7 @@ int AddSelectedNames(HWND mainWindow, const ProgramOptions& options, HWND list, 
     // A longer result is cut here but still refused for its length.
     char path[kDroppedNameSize];
     std::snprintf(path, sizeof path, "%.*s\\%s", folderLength, folder, name);
-    added += AddCandidate(mainWindow, options, list, encryptList, path);
+    added += AddCandidate(mainWindow, options, filling, encryptList, path);
   }
   return added;
 }
@@ -190,24 +270,8 @@ int AddSelectedNames(HWND mainWindow, const ProgramOptions& options, HWND list, 
 bool IsFileListed(HWND list, const char* path) { return ListHoldsText(list, path); }
 
 int AddListedFile(HWND list, const char* path) {
-  LVITEMA item = {};
-  item.mask = LVIF_TEXT;
-  item.iItem = ItemCount(list);
-  item.pszText = const_cast<char*>(path);
-  const int index = static_cast<int>(SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
-  if (index < 0) return 1;
-
-  WIN32_FIND_DATAA found;
-  HANDLE search = FindFirstFileA(path, &found);
-  if (search != INVALID_HANDLE_VALUE) {
-    FindClose(search);
-    char text[kPathSize];
-    std::snprintf(text, sizeof text, "%u", static_cast<unsigned>(found.nFileSizeLow));
-    SetSubItemText(list, index, 1, text);
-    FormatListDate(found.ftLastWriteTime, text);
-    SetSubItemText(list, index, 2, text);
-  }
-  SendMessageA(list, LVM_ENSUREVISIBLE, index, FALSE);
+  const int index = InsertEntry(list, path);
+  if (index >= 0) SendMessageA(list, LVM_ENSUREVISIBLE, index, FALSE);
   return 1;
 }
 
@@ -287,17 +351,21 @@ int AddFilesFromDialog(HWND mainWindow, ProgramOptions* options, HWND list, UINT
   const bool encryptList = titleId == IDS_ENCRYPT_FILES_TITLE;
   const char* first = names.get();
   const bool several = first[std::strlen(first) + 1] != '\0';
-  if (several) return AddSelectedNames(mainWindow, *options, list, encryptList, first);
-  return AddCandidate(mainWindow, *options, list, encryptList, first);
+  ListFilling filling(mainWindow, list);
+  if (several) return AddSelectedNames(mainWindow, *options, filling, encryptList, first);
+  return AddCandidate(mainWindow, *options, filling, encryptList, first);
 }
 
 int AddDroppedFiles(HWND mainWindow, ProgramOptions* options, HWND list, HDROP drop, int toEncryptList) {
   const UINT count = DragQueryFileA(drop, 0xFFFFFFFF, nullptr, 0);
   int added = 0;
-  for (UINT i = 0; i < count; ++i) {
-    char name[kDroppedNameSize];
-    if (DragQueryFileA(drop, i, name, sizeof name) == 0) continue;
-    added += AddCandidate(mainWindow, *options, list, toEncryptList != 0, name);
+  {
+    ListFilling filling(mainWindow, list);
+    for (UINT i = 0; i < count; ++i) {
+      char name[kDroppedNameSize];
+      if (DragQueryFileA(drop, i, name, sizeof name) == 0) continue;
+      added += AddCandidate(mainWindow, *options, filling, toEncryptList != 0, name);
+    }
   }
   SetStatusText(TextsOf(toEncryptList != 0).addedStatus, added, Plural(added));
   return added;

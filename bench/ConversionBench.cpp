@@ -22,23 +22,13 @@
 #include <vector>
 
 #include "app/AppContext.h"
+#include "bench/BenchClock.h"
 #include "engine/Converters.h"
 #include "settings/ProgramOptions.h"
 
 namespace {
 
 constexpr DWORD kChunk = 1u << 20;
-
-double Now() {
-  static LARGE_INTEGER frequency = [] {
-    LARGE_INTEGER f;
-    QueryPerformanceFrequency(&f);
-    return f;
-  }();
-  LARGE_INTEGER counter;
-  QueryPerformanceCounter(&counter);
-  return static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
 
 [[noreturn]] void Fail(const char* what, const std::string& path) {
   std::fprintf(stderr, "conversion_bench: %s failed for %s (code %lu)\n", what, path.c_str(),

@@ -23,6 +23,11 @@ bool FileExists(const char* path) {
   return FindAttributes(path, attributes);
 }
 
+bool FileIsFolder(const char* path) {
+  DWORD attributes = 0;
+  return FindAttributes(path, attributes) && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
 bool FileIsWritable(const char* path) {
   DWORD attributes = 0;
   return FindAttributes(path, attributes) && !(attributes & FILE_ATTRIBUTE_READONLY);

@@ -5,6 +5,9 @@
 // True when FindFirstFileA finds `path` (a file or a folder).
 bool FileExists(const char* path);
 
+// True when FindFirstFileA finds `path` and the entry found is a folder.
+bool FileIsFolder(const char* path);
+
 // False when `path` is not found; otherwise true unless the entry found has
 // the read-only attribute.
 bool FileIsWritable(const char* path);

@@ -22,6 +22,7 @@
 #include "tests/settings/RegistryFixture.h"
 #include "tests/support/DialogDriver.h"
 #include "tests/support/DropHandle.h"
+#include "tests/support/ListMessageRoute.h"
 #include "tests/support/LocalTimes.h"
 #include "tests/support/TempFolder.h"
 
@@ -98,21 +99,6 @@ DialogScript::Action Answer(const std::string& text, int button) {
   };
 }
 
-// What the main window's procedure does with the lists' notifications and
-// with dropped files, put in front of the class procedure.
-WNDPROC classProcedure = nullptr;
-LRESULT CALLBACK RouteListMessages(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  ProgramOptions* options = MainWindowOptions(window);
-  if (message == WM_NOTIFY && options && OnListNotify(window, options, reinterpret_cast<NMHDR*>(lParam))) return 0;
-  if (message == WM_DROPFILES && options) {
-    DropFiles(window, options, reinterpret_cast<HDROP>(wParam));
-    DragFinish(reinterpret_cast<HDROP>(wParam));
-    UpdateCommandStates(window, options);
-    return 0;
-  }
-  return CallWindowProcA(classProcedure, window, message, wParam, lParam);
-}
-
 constexpr char kAddedToEncryption[] = " added to the encrpytion list ...";
 
 class FileListsTest : public SettingsRootTest {
@@ -128,8 +114,7 @@ class FileListsTest : public SettingsRootTest {
     window_ = CreateMainWindow(SW_SHOWNORMAL, &options_);
     ASSERT_NE(window_, nullptr);
     IgnoreWindow(window_);
-    classProcedure = reinterpret_cast<WNDPROC>(
-        SetWindowLongPtrA(window_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(RouteListMessages)));
+    RouteListMessagesOf(window_);
     encrypt_ = GetDlgItem(window_, IDC_ENCRYPT_LIST);
     decode_ = GetDlgItem(window_, IDC_DECODE_LIST);
     PumpMessages(20);
