@@ -18,6 +18,10 @@ bool HasEntries(HWND list) { return list && SendMessageA(list, LVM_GETITEMCOUNT,
 }  // namespace
 
 int CloseMainWindow(HWND mainWindow, ProgramOptions* options) {
+  // A request sent by another program (a log-off) is answered even while a
+  // conversion run holds the message loop; the run's lists and the file
+  // under way must not go away under it.
+  if (options->Busy != kIdle) return 0;
   CloseSplash();
   HWND encryptList = GetDlgItem(mainWindow, IDC_ENCRYPT_LIST);
   HWND decodeList = GetDlgItem(mainWindow, IDC_DECODE_LIST);

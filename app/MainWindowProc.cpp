@@ -1,9 +1,14 @@
 // The main window procedure: one line per message, each calling its handler.
 #include <windows.h>
+#include <shellapi.h>
 
 #include "app/CloseMainWindow.h"
+#include "app/CommandStates.h"
+#include "app/Commands.h"
+#include "app/FileLists.h"
 #include "app/MainWindow.h"
 #include "app/Tray.h"
+#include "engine/ConversionJob.h"
 #include "settings/ProgramOptions.h"
 
 namespace {
@@ -85,6 +90,52 @@ LRESULT OnClose(HWND window) {
   return 0;
 }
 
+// The answer is the close path's: a user who keeps the window open also
+// keeps Windows from logging off or shutting down.
+LRESULT OnQueryEndSession(HWND window) {
+  ProgramOptions* options = MainWindowOptions(window);
+  return options ? CloseMainWindow(window, options) : TRUE;
+}
+
+// Commands that the table does not know go on to the default handling; the
+// command states follow every command, unless it closed the window.
+LRESULT OnCommand(HWND window, WPARAM wParam, LPARAM lParam) {
+  ProgramOptions* options = MainWindowOptions(window);
+  LRESULT result = 0;
+  if (!options || !RunCommand(window, LOWORD(wParam), options)) {
+    result = DefWindowProcA(window, WM_COMMAND, wParam, lParam);
+  }
+  if (options && IsWindow(window)) UpdateCommandStates(window, options);
+  return result;
+}
+
+// The lists' notifications, or else the tool bar's tips.
+LRESULT OnNotify(HWND window, NMHDR* notification) {
+  ProgramOptions* options = MainWindowOptions(window);
+  if (!options) return 0;
+  if (!OnListNotify(window, options, notification)) SupplyToolTip(notification, options->Tips);
+  return 0;
+}
+
+LRESULT OnInitMenu(HWND window) {
+  if (const ProgramOptions* options = MainWindowOptions(window)) UpdateCommandStates(window, options);
+  return 0;
+}
+
+LRESULT OnDropFiles(HWND window, HDROP drop) {
+  ProgramOptions* options = MainWindowOptions(window);
+  if (options) DropFiles(window, options, drop);
+  DragFinish(drop);
+  if (options) UpdateCommandStates(window, options);
+  return 0;
+}
+
+// The converter hands the finished job back; it is freed here.
+LRESULT OnConversionDone(LPARAM job) {
+  ReleaseConversionJob(reinterpret_cast<ConversionJob*>(job));
+  return 0;
+}
+
 }  // namespace
 
 LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -97,6 +148,13 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_SYSCOMMAND: return OnSysCommand(window, wParam, lParam);
     case TrayNotifyMessage: return OnTrayMessage(window, lParam);
     case WM_CLOSE: return OnClose(window);
+    case WM_QUERYENDSESSION: return OnQueryEndSession(window);
+    case WM_COMMAND: return OnCommand(window, wParam, lParam);
+    case WM_NOTIFY: return OnNotify(window, reinterpret_cast<NMHDR*>(lParam));
+    case WM_INITMENU: return OnInitMenu(window);
+    case WM_MENUSELECT: ShowMenuHint(wParam); return 0;
+    case WM_DROPFILES: return OnDropFiles(window, reinterpret_cast<HDROP>(wParam));
+    case ConversionDone: return OnConversionDone(lParam);
     default: return DefWindowProcA(window, message, wParam, lParam);
   }
 }

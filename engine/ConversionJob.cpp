@@ -15,6 +15,8 @@ constexpr DWORD kAbortPollInterval = 50;
 constexpr WPARAM kEscapeKey = 27;
 constexpr WPARAM kControlC = 3;
 
+ProgressWatcher progressWatcher = nullptr;
+
 bool lookedThisFile = false;
 DWORD lastLook = 0;
 
@@ -72,4 +74,10 @@ int AbortRequested(HWND window) {
   if (message.message == WM_QUIT) return 0;
   if (GetMessageA(&message, window, WM_KEYFIRST, WM_KEYLAST) != 1) return 0;
   return IsCancelKey(message) ? 1 : 0;
+}
+
+void WatchProgress(ProgressWatcher watcher) { progressWatcher = watcher; }
+
+void ReportProgress(HWND owner, std::uint64_t done, std::uint64_t total) {
+  if (progressWatcher) progressWatcher(owner, done, total);
 }

@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include <cstdint>
+
 #include "settings/ProgramOptions.h"
 
 // Sent by EncryptFile and DecodeFile to the job's owner window when a file is
@@ -49,3 +51,15 @@ int AbortRequested(HWND window);
 // Makes the next AbortRequested look at the queue. The converters call it at
 // the start of every file.
 void ResetAbortPolling();
+
+// How far the file under way has come: `done` of `total` bytes of the step
+// the converter is in (the body, the clearing of the plain file). Unless the
+// job is quiet, the converters report after every run of blocks, with 0 when
+// a step begins; whoever runs them may watch (to show it, to repaint).
+using ProgressWatcher = void (*)(HWND owner, std::uint64_t done, std::uint64_t total);
+
+// Sets the watcher of the converters' reports; nullptr: nobody watches.
+void WatchProgress(ProgressWatcher watcher);
+
+// Hands a report to the watcher, if there is one.
+void ReportProgress(HWND owner, std::uint64_t done, std::uint64_t total);

@@ -139,6 +139,7 @@ Outcome Conversion::CreateTemporary() {
 Outcome Conversion::ConvertBody(unsigned char (&buffer)[kRunSize], DWORD length, CipherFormat format,
                                 bool decode, DWORD firstRun) {
   CipherStart(cipher, jobKey, format);
+  if (!quiet) ReportProgress(owner, 0, length);
   // 64 bits: a count in steps of a run would wrap past 4 GiB.
   for (std::uint64_t processed = 0; processed < length;) {
     if (!quiet && AbortRequested(owner)) return Discard(Outcome::Cancelled);
@@ -171,6 +172,7 @@ Outcome Conversion::ConvertBody(unsigned char (&buffer)[kRunSize], DWORD length,
       return Discard(Outcome::Failed);
     }
     processed += got;
+    if (!quiet) ReportProgress(owner, processed, length);
   }
   return Outcome::Converted;
 }

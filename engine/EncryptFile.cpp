@@ -40,11 +40,17 @@ DWORD CallCleanupHook(CleanupMoment moment, const char* name) {
   return cleanupHook ? cleanupHook(moment, name) : 0;
 }
 
-// One pass over the whole plain file: from offset 0, every 16 KB block is
-// overwritten in full with `pattern` (so the file grows to a whole number of
-// blocks), a run of blocks per write. On failure the plain file is closed
-// and the failure reported.
-bool OverwritePass(Conversion& c, unsigned char pattern) {
+// The clearing's progress: pass `pass` of `passes` has written `blocks` of
+// `total` blocks.
+void ReportClearing(const Conversion& c, int pass, int passes, std::uint64_t blocks, std::uint64_t total) {
+  if (!c.quiet) ReportProgress(c.owner, pass * total + blocks, passes * total);
+}
+
+// One pass (number `pass` of `passes`) over the whole plain file: from
+// offset 0, every 16 KB block is overwritten in full with `pattern` (so the
+// file grows to a whole number of blocks), a run of blocks per write. On
+// failure the plain file is closed and the failure reported.
+bool OverwritePass(Conversion& c, unsigned char pattern, int pass, int passes) {
   if (!SeekTo(c.source.get(), 0)) {
     const DWORD error = GetLastError();
     c.source.Close();
@@ -63,6 +69,7 @@ bool OverwritePass(Conversion& c, unsigned char pattern) {
       ShowMessage(c.owner, IDS_PROGRAM_NAME, IDS_CLEARING_FAILED, c.path, static_cast<int>(error));
       return false;
     }
+    ReportClearing(c, pass, passes, block + count / kBlockSize, blocks);
   }
   return true;
 }
@@ -86,12 +93,16 @@ bool ClearPlainFile(Conversion& c) {
   const bool nsa = c.options.NSAErasures != 0;
   if (!c.quiet) SetStatusText(nsa ? IDS_CLEARING_FILE_NSA : IDS_CLEARING_FILE, c.path);
   if (c.size > 0) {
+    const int passes = nsa ? kErasurePasses + 1 : 1;
+    ReportClearing(c, 0, passes, 0, 1);
     if (nsa) {
       for (int pass = 0; pass < kErasurePasses; ++pass) {
-        if (!OverwritePass(c, pass % 2 == 0 ? kErasureOnes : kErasureZeros) || !FlushPass(c)) return false;
+        if (!OverwritePass(c, pass % 2 == 0 ? kErasureOnes : kErasureZeros, pass, passes) || !FlushPass(c)) {
+          return false;
+        }
       }
     }
-    if (!OverwritePass(c, kClearingByte)) return false;
+    if (!OverwritePass(c, kClearingByte, passes - 1, passes)) return false;
     if (nsa && !FlushPass(c)) return false;
   }
   FlushFileBuffers(c.source.get());

@@ -1,0 +1,155 @@
+// The conversion run over one list, and the progress of a long file in the
+// main window's caption.
+#include "app/RunConversion.h"
+
+#include <commctrl.h>
+
+#include <cstdio>
+
+#include "app/AppContext.h"
+#include "app/CommandStates.h"
+#include "app/FileLists.h"
+#include "engine/ConversionJob.h"
+#include "engine/Converters.h"
+#include "engine/KeyDialogs.h"
+#include "engine/OperationLog.h"
+#include "resource.h"
+#include "ui/Formatting.h"
+#include "ui/Messages.h"
+
+namespace {
+
+// A run holds the message loop for as long as it lasts. Between the status
+// texts of one file and the next nothing would repaint the window, so a file
+// that takes long repaints it from the converters' progress reports and
+// shows how far it has come in the caption ("37% - Orvane"), where it is seen
+// also with the window minimized. Four times a second at most: a caption
+// change and a repaint cost about a millisecond each under Wine.
+constexpr DWORD kProgressInterval = 250;
+
+bool progressShown = true;  // off only for benchmarks
+
+class FileProgress {
+ public:
+  explicit FileProgress(HWND mainWindow) : window_(mainWindow) {
+    GetWindowTextA(mainWindow, caption_, sizeof caption_);
+    current_ = this;
+    if (progressShown) WatchProgress(Watch);
+  }
+  ~FileProgress() {
+    WatchProgress(nullptr);
+    current_ = nullptr;
+    EndFile();
+  }
+  FileProgress(const FileProgress&) = delete;
+  FileProgress& operator=(const FileProgress&) = delete;
+
+  // Puts the window's own caption back once a file is done.
+  void EndFile() {
+    if (percent_ < 0) return;
+    percent_ = -1;
+    SetWindowTextA(window_, caption_);
+  }
+
+ private:
+  // The converters report after every run of blocks; a step's first report
+  // (0 done) and its last (all done) show nothing: a file that fits in one
+  // run never touches the caption.
+  static void Watch(HWND, std::uint64_t done, std::uint64_t total) {
+    FileProgress* self = current_;
+    if (!self || done == 0 || done >= total) return;
+    const DWORD now = GetTickCount();
+    if (self->shownOnce_ && now - self->lastShown_ < kProgressInterval) return;
+    self->shownOnce_ = true;
+    self->lastShown_ = now;
+    const int percent = static_cast<int>(done * 100 / total);
+    if (percent != self->percent_) {
+      self->percent_ = percent;
+      char number[16];
+      std::snprintf(number, sizeof number, "%d%%", percent);
+      char format[kStringSize];
+      char caption[kStringSize];
+      if (GetString(format, IDS_MAIN_TITLE)) {
+        std::snprintf(caption, sizeof caption, format, number);
+        SetWindowTextA(self->window_, caption);
+      }
+    }
+    UpdateWindow(self->window_);
+  }
+
+  static FileProgress* current_;
+  HWND window_;
+  char caption_[kStringSize];
+  int percent_ = -1;  // the percentage in the caption; -1: the window's own caption
+  bool shownOnce_ = false;
+  DWORD lastShown_ = 0;
+};
+
+FileProgress* FileProgress::current_ = nullptr;
+
+// The run's begin or end line in the log, after a backup of the log; the log
+// is closed again so that it is complete between runs.
+void LogRunLine(const ProgramOptions* options, UINT lineId) {
+  if (!options->LogFile) return;
+  BackupLogFile();
+  char now[kStringSize];
+  LogWrite(lineId, FormatIntlDateTime(now));
+  LogWrite(0);
+}
+
+// Converts the file of entry `index`: 1 converted, 0 not, -1 cancelled.
+int ConvertEntry(HWND mainWindow, HWND list, int index, int mode, DWORD key, ProgramOptions* options) {
+  char path[kPathSize];
+  GetListedFile(list, index, path);
+  ConversionJob* job = CreateConversionJob(mainWindow, list, path, key, options);
+  if (!job) {
+    return ShowMessage(mainWindow, IDS_PROGRAM_NAME, IDS_NO_MEMORY, "conversion job",
+                       static_cast<int>(sizeof(ConversionJob)));
+  }
+  return mode == kRunEncrypt ? EncryptFile(job) : DecodeFile(job);
+}
+
+}  // namespace
+
+int RunConversion(HWND mainWindow, int mode, ProgramOptions* options) {
+  const bool encrypt = mode == kRunEncrypt;
+  HWND list = GetDlgItem(mainWindow, encrypt ? IDC_ENCRYPT_LIST : IDC_DECODE_LIST);
+  const int count = list ? static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0)) : 0;
+
+  DWORD key = 0;
+  if (!AskKey(mainWindow, encrypt ? kKeyForEncryption : kKeyForDecoding, &key)) return 0;
+  SetStatusText(encrypt ? IDS_ENCRYPTION_UNDERWAY : IDS_DECODING_UNDERWAY);
+  options->Busy = encrypt ? kEncrypting : kDecoding;
+  UpdateCommandStates(mainWindow, options);
+  LogRunLine(options, encrypt ? IDS_LOG_ENCRYPT_RUN_BEGUN : IDS_LOG_DECODE_RUN_BEGUN);
+  if (options->Hide) ShowWindow(mainWindow, SW_MINIMIZE);
+
+  int converted = 0;
+  {
+    FileProgress progress(mainWindow);
+    // The count was taken before the key was asked: files listed later are
+    // not part of this run. A converted file leaves the list and the next
+    // one moves up into its place; a failed one stays where it was.
+    for (int index = 0, left = count; left > 0; --left) {
+      const int result = ConvertEntry(mainWindow, list, index, mode, key, options);
+      progress.EndFile();
+      if (result < 0) break;
+      if (result == 1) {
+        RemoveListedFile(list, index);
+        ++converted;
+        UpdateWindow(mainWindow);
+      } else {
+        ++index;
+      }
+    }
+  }
+  key = 0;
+
+  SetStatusText(encrypt ? IDS_ENCRYPTED_COUNT : IDS_DECODED_COUNT, converted, converted == 1 ? "" : "s");
+  options->Busy = kIdle;
+  LogRunLine(options, encrypt ? IDS_LOG_ENCRYPT_RUN_STOPPED : IDS_LOG_DECODE_RUN_STOPPED);
+  if (options->Hide) ShowWindow(mainWindow, SW_RESTORE);
+  return converted > 0 ? 1 : 0;
+}
+
+void ShowRunProgress(int on) { progressShown = on != 0; }

@@ -1,0 +1,281 @@
+// Speed of the conversion run through the real main window.
+//
+//   run_bench small [files (1000)] [rounds (3)]
+//       Encrypts `files` files of 4 KB in one folder with RunConversion
+//       ("Cleanup" on, the log on, the status line showing), beside
+//       CopyFileA + FlushFileBuffers + DeleteFileA of the same files in the
+//       same folder, in the same process. The configurations after the first
+//       take one of the run's costs away, to show where the time goes.
+//   run_bench large [megabytes (1024)] [rounds (2)]
+//       Encrypts one file ("Cleanup" off) with and without the progress in
+//       the caption and the repaints while it converts.
+//
+// The key dialog is served by a timer; its time is not counted. Every
+// figure is the best of the rounds. Run it under Wine by hand; it is not a
+// test.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "app/AppContext.h"
+#include "bench/BenchClock.h"
+#include "app/FileLists.h"
+#include "app/MainWindow.h"
+#include "app/RunConversion.h"
+#include "app/Startup.h"
+#include "engine/OperationLog.h"
+#include "resource.h"
+#include "settings/ProgramOptions.h"
+#include "settings/SettingsStore.h"
+
+namespace {
+
+constexpr char kBenchRoot[] = "Software\\Norvik Studio\\OrvaneBench";
+constexpr char kKey[] = "bench key";
+
+[[noreturn]] void Fail(const char* what, const std::string& path) {
+  std::fprintf(stderr, "run_bench: %s failed for %s (code %lu)\n", what, path.c_str(),
+               static_cast<unsigned long>(GetLastError()));
+  std::exit(1);
+}
+
+void WriteFileOf(const std::string& path, DWORD size) {
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) Fail("CreateFileA", path);
+  std::vector<unsigned char> chunk(1u << 20);
+  std::uint32_t x = 0x9E3779B9u;
+  for (DWORD left = size; left > 0;) {
+    const DWORD count = std::min<DWORD>(left, static_cast<DWORD>(chunk.size()));
+    for (DWORD i = 0; i < count; ++i) {
+      x ^= x << 13;
+      x ^= x >> 17;
+      x ^= x << 5;
+      chunk[i] = static_cast<unsigned char>(x);
+    }
+    DWORD written = 0;
+    if (!WriteFile(file, chunk.data(), count, &written, nullptr) || written != count) Fail("WriteFile", path);
+    left -= count;
+  }
+  FlushFileBuffers(file);
+  CloseHandle(file);
+}
+
+// Deletes every file of `folder` (with its trailing backslash).
+void EmptyFolder(const std::string& folder) {
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA((folder + "*").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return;
+  do {
+    if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) DeleteFileA((folder + found.cFileName).c_str());
+  } while (FindNextFileA(search, &found));
+  FindClose(search);
+}
+
+// Serves the key dialog from a thread timer, which its modal loop
+// dispatches, and notes when OK was pressed: the run starts then.
+double keyEntered = 0;
+
+void CALLBACK ServeKeyDialog(HWND, UINT, UINT_PTR timer, DWORD) {
+  HWND dialog = GetActiveWindow();
+  char title[64] = "";
+  GetWindowTextA(dialog, title, sizeof title);
+  if (std::strstr(title, "Key") == nullptr) return;
+  KillTimer(nullptr, timer);
+  SetDlgItemTextA(dialog, IDC_KEY_TEXT, kKey);
+  SetDlgItemTextA(dialog, IDC_KEY_CONFIRM, kKey);
+  keyEntered = Now();
+  SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDOK)));
+}
+
+// The seconds a run of the encryption list takes from the key's entry.
+double TimedRun(HWND mainWindow, ProgramOptions* options) {
+  SetTimer(nullptr, 0, 10, ServeKeyDialog);
+  const int result = RunConversion(mainWindow, kRunEncrypt, options);
+  const double seconds = Now() - keyEntered;
+  if (!result) Fail("RunConversion", "the encryption list");
+  return seconds;
+}
+
+// Removes the bench's settings with everything below them.
+void DeleteKeyTree(HKEY root, const char* path) {
+  HKEY key;
+  if (RegOpenKeyExA(root, path, 0, KEY_ENUMERATE_SUB_KEYS | DELETE, &key) != ERROR_SUCCESS) return;
+  char name[256];
+  DWORD length = sizeof name;
+  while (RegEnumKeyExA(key, 0, name, &length, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS) {
+    DeleteKeyTree(key, name);
+    length = sizeof name;
+  }
+  RegCloseKey(key);
+  RegDeleteKeyA(root, path);
+}
+
+void PumpMessages() {
+  MSG message;
+  while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+    TranslateMessage(&message);
+    DispatchMessageA(&message);
+  }
+}
+
+struct Window {
+  ProgramOptions options{};
+  HWND handle = nullptr;
+
+  Window() {
+    SetSettingsRoot(kBenchRoot);
+    LoadOptions(&options);
+    if (!RegisterMainWindowClass()) Fail("RegisterMainWindowClass", kMainWindowClass);
+    handle = CreateMainWindow(SW_SHOWNORMAL, &options);
+    if (!handle) Fail("CreateMainWindow", kMainWindowClass);
+    PumpMessages();
+  }
+  ~Window() {
+    DestroyWindow(handle);
+    LogWrite(0);
+    DeleteKeyTree(HKEY_CURRENT_USER, kBenchRoot);
+  }
+  HWND List() const { return GetDlgItem(handle, IDC_ENCRYPT_LIST); }
+};
+
+std::string Folder(const char* name) {
+  char temp[MAX_PATH] = "";
+  GetTempPathA(sizeof temp, temp);
+  std::string folder = std::string(temp) + name + "\\";
+  CreateDirectoryA(folder.c_str(), nullptr);
+  EmptyFolder(folder);
+  return folder;
+}
+
+// ---- Many small files -------------------------------------------------------
+
+std::vector<std::string> MakeSmallFiles(const std::string& folder, int count) {
+  std::vector<std::string> paths;
+  for (int i = 0; i < count; ++i) {
+    char name[32];
+    std::snprintf(name, sizeof name, "file%04d.txt", i);
+    paths.push_back(folder + name);
+    WriteFileOf(paths.back(), 4096);
+  }
+  return paths;
+}
+
+// What the run does to a file at the least: a new file with the content,
+// on the disk, and the old one gone.
+double CopyFlushDelete(const std::vector<std::string>& paths) {
+  const double start = Now();
+  for (const std::string& path : paths) {
+    const std::string copy = path.substr(0, path.size() - 4) + ".cpy";
+    if (!CopyFileA(path.c_str(), copy.c_str(), FALSE)) Fail("CopyFileA", copy);
+    HANDLE file = CreateFileA(copy.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) Fail("CreateFileA", copy);
+    FlushFileBuffers(file);
+    CloseHandle(file);
+    if (!DeleteFileA(path.c_str())) Fail("DeleteFileA", path);
+  }
+  return Now() - start;
+}
+
+struct Configuration {
+  const char* name;
+  bool statusBar;
+  bool log;
+  bool cleanup;
+};
+
+void SmallFiles(int count, int rounds) {
+  Window window;
+  const std::string folder = Folder("orvane-run-bench");
+  const Configuration configurations[] = {
+      {"real run: status line, log, Cleanup", true, true, true},
+      {"  without the status line", false, true, true},
+      {"  without the log", true, false, true},
+      {"  without Cleanup", true, true, false},
+  };
+  double copyBest = 1e9;
+  std::vector<double> best(sizeof configurations / sizeof configurations[0], 1e9);
+  for (int round = 0; round < rounds; ++round) {
+    for (size_t c = 0; c < best.size(); ++c) {
+      const Configuration& configuration = configurations[c];
+      // The copy and the real run meet the same files in the same folder:
+      // the copies take the files' place, and the run converts them.
+      EmptyFolder(folder);
+      std::vector<std::string> paths = MakeSmallFiles(folder, count);
+      if (c == 0) {
+        copyBest = std::min(copyBest, CopyFlushDelete(paths));
+        for (std::string& path : paths) path = path.substr(0, path.size() - 4) + ".cpy";
+      }
+      for (const std::string& path : paths) AddListedFile(window.List(), path.c_str());
+      ShowStatusBar(window.handle, configuration.statusBar);
+      window.options.Status = configuration.statusBar;
+      PumpMessages();
+      window.options.LogFile = configuration.log;
+      LogFlag = configuration.log;
+      window.options.Cleanup = configuration.cleanup;
+      best[c] = std::min(best[c], TimedRun(window.handle, &window.options));
+      if (SendMessageA(window.List(), LVM_GETITEMCOUNT, 0, 0) != 0) Fail("RunConversion", "some files");
+    }
+  }
+  EmptyFolder(folder);
+  RemoveDirectoryA(folder.c_str());
+
+  std::printf("%d files of 4 KB in one folder, best of %d rounds\n", count, rounds);
+  std::printf("  %-40s %8.3f s  %6.2f ms a file\n", "CopyFileA + FlushFileBuffers + DeleteFileA", copyBest,
+              copyBest * 1000 / count);
+  for (size_t c = 0; c < best.size(); ++c) {
+    std::printf("  %-40s %8.3f s  %6.2f ms a file  %5.2fx copy", configurations[c].name, best[c],
+                best[c] * 1000 / count, best[c] / copyBest);
+    if (c > 0) std::printf("  (%+.2f ms a file)", (best[0] - best[c]) * 1000 / count);
+    std::printf("\n");
+  }
+}
+
+// ---- One large file ---------------------------------------------------------
+
+void LargeFile(unsigned megabytes, int rounds) {
+  Window window;
+  window.options.Cleanup = 0;
+  const std::string folder = Folder("orvane-run-bench-large");
+  const std::string plain = folder + "large.dat";
+  const std::string encrypted = folder + "large.(=dat=)";
+  WriteFileOf(plain, megabytes * 1024u * 1024u);
+  double best[2] = {1e9, 1e9};
+  for (int round = 0; round < rounds; ++round) {
+    for (int shown = 1; shown >= 0; --shown) {
+      ShowRunProgress(shown);
+      AddListedFile(window.List(), plain.c_str());
+      best[shown] = std::min(best[shown], TimedRun(window.handle, &window.options));
+      if (!DeleteFileA(encrypted.c_str())) Fail("DeleteFileA", encrypted);
+    }
+  }
+  ShowRunProgress(1);
+  EmptyFolder(folder);
+  RemoveDirectoryA(folder.c_str());
+  std::printf("one file of %u MB, best of %d rounds\n", megabytes, rounds);
+  std::printf("  with progress and repaints     %8.3f s  %7.1f MB/s\n", best[1], megabytes / best[1]);
+  std::printf("  without                        %8.3f s  %7.1f MB/s\n", best[0], megabytes / best[0]);
+  std::printf("  cost of the progress display   %+7.2f %%\n", (best[1] / best[0] - 1) * 100);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  PrepareAppContext(GetModuleHandleA(nullptr));
+
+  const std::string mode = argc > 1 ? argv[1] : "small";
+  if (mode == "small") {
+    SmallFiles(argc > 2 ? std::atoi(argv[2]) : 1000, argc > 3 ? std::atoi(argv[3]) : 3);
+  } else if (mode == "large") {
+    LargeFile(argc > 2 ? static_cast<unsigned>(std::atoi(argv[2])) : 1024, argc > 3 ? std::atoi(argv[3]) : 2);
+  } else {
+    std::fprintf(stderr, "usage: run_bench small [files] [rounds] | large [megabytes] [rounds]\n");
+    return 2;
+  }
+  return 0;
+}
