@@ -16,6 +16,7 @@
 #include "resource.h"
 #include "ui/Formatting.h"
 #include "ui/Messages.h"
+#include "ui/TextRoutines.h"
 
 namespace {
 
@@ -68,11 +69,7 @@ class FileProgress {
       char number[16];
       std::snprintf(number, sizeof number, "%d%%", percent);
       char format[kStringSize];
-      char caption[kStringSize];
-      if (GetString(format, IDS_MAIN_TITLE)) {
-        std::snprintf(caption, sizeof caption, format, number);
-        SetWindowTextA(self->window_, caption);
-      }
+      if (GetString(format, IDS_MAIN_TITLE)) SetWindowTextF(self->window_, format, number);
     }
     UpdateWindow(self->window_);
   }
@@ -145,10 +142,17 @@ int RunConversion(HWND mainWindow, int mode, ProgramOptions* options) {
   }
   key = 0;
 
-  SetStatusText(encrypt ? IDS_ENCRYPTED_COUNT : IDS_DECODED_COUNT, converted, converted == 1 ? "" : "s");
+  const UINT countText = encrypt ? IDS_ENCRYPTED_COUNT : IDS_DECODED_COUNT;
+  const char* plural = converted == 1 ? "" : "s";
+  SetStatusText(countText, converted, plural);
   options->Busy = kIdle;
   LogRunLine(options, encrypt ? IDS_LOG_ENCRYPT_RUN_STOPPED : IDS_LOG_DECODE_RUN_STOPPED);
-  if (options->Hide) ShowWindow(mainWindow, SW_RESTORE);
+  if (options->Hide) {
+    // The restored window lays itself out again, which puts "Ready ..." on
+    // the status line: the count is shown once more, so that it is seen.
+    ShowWindow(mainWindow, SW_RESTORE);
+    SetStatusText(countText, converted, plural);
+  }
   return converted > 0 ? 1 : 0;
 }
 
