@@ -26,5 +26,12 @@ constexpr int kRunEncrypt = 1;
 int RunConversion(HWND mainWindow, int mode, ProgramOptions* options);
 
 // Benchmarks only: whether a run shows a file's progress and repaints the
-// window while the file converts (on by default).
+// window while the file converts (on by default), and what that cost the
+// last run: how many times the caption changed or the window was repainted
+// for the display, and the seconds spent doing so.
 void ShowRunProgress(int on);
+struct RunProgressCost {
+  int updates;
+  double seconds;
+};
+RunProgressCost LastRunProgressCost();
