@@ -5,6 +5,7 @@
 #include <commctrl.h>
 
 #include <cstdio>
+#include <vector>
 
 #include "app/AppContext.h"
 #include "app/CommandStates.h"
@@ -124,6 +125,78 @@ void LogRunLine(const ProgramOptions* options, UINT lineId) {
   LogWrite(0);
 }
 
+// How often the window is repainted while small files go by: ten pictures a
+// second show the list shrinking and the status line changing as smoothly
+// as the eye follows them, and spare the run a repaint per file and per
+// status text, each of which costs as much as converting a small file.
+constexpr DWORD kFrameInterval = 100;
+
+// The converted entries leave the list a picture at a time. Removing an
+// entry scrolls the list and redraws its scroll bar at once, which under
+// Wine costs far more than the removal itself; with the list's redrawing
+// held, the removals of a picture cost one repaint together. Before a box
+// opens, the entries waiting are removed, so that the list behind the box
+// is as it would have been with each entry removed at once.
+class ConvertedEntries {
+ public:
+  ConvertedEntries(HWND mainWindow, HWND list)
+      : mainWindow_(mainWindow), list_(list), lastRemoval_(GetTickCount()) {
+    current_ = this;
+    PaceRepaints(kFrameInterval, CatchUp);
+  }
+  ~ConvertedEntries() {
+    PaceRepaints(0);
+    current_ = nullptr;
+    Remove();
+    UpdateWindow(mainWindow_);
+  }
+  ConvertedEntries(const ConvertedEntries&) = delete;
+  ConvertedEntries& operator=(const ConvertedEntries&) = delete;
+
+  // Notes that entry `index` was converted; it stays listed until removed.
+  // Every entry noted lies before the entries the run has still to read.
+  void Add(int index) { indexes_.push_back(index); }
+
+  // Removes the noted entries when a picture is due; returns how many.
+  int RemoveWhenDue() { return GetTickCount() - lastRemoval_ >= kFrameInterval ? Remove() : 0; }
+
+  // How many noted entries were removed for a box since the last call.
+  int TakeRemovedForBox() {
+    const int removed = removedForBox_;
+    removedForBox_ = 0;
+    return removed;
+  }
+
+ private:
+  int Remove() {
+    lastRemoval_ = GetTickCount();
+    if (indexes_.empty()) return 0;
+    SendMessageA(list_, WM_SETREDRAW, FALSE, 0);
+    // From the last: the entries before it keep their places.
+    for (auto index = indexes_.rbegin(); index != indexes_.rend(); ++index) RemoveListedFile(list_, *index);
+    SendMessageA(list_, WM_SETREDRAW, TRUE, 0);
+    const int removed = static_cast<int>(indexes_.size());
+    indexes_.clear();
+    UpdateWindow(mainWindow_);
+    return removed;
+  }
+
+  static void CatchUp() {
+    if (!current_) return;
+    current_->removedForBox_ += current_->Remove();
+    UpdateWindow(current_->mainWindow_);
+  }
+
+  static ConvertedEntries* current_;
+  HWND mainWindow_;
+  HWND list_;
+  std::vector<int> indexes_;
+  DWORD lastRemoval_;
+  int removedForBox_ = 0;
+};
+
+ConvertedEntries* ConvertedEntries::current_ = nullptr;
+
 // Converts the file of entry `index`: 1 converted, 0 not, -1 cancelled.
 int ConvertEntry(HWND mainWindow, HWND list, int index, int mode, DWORD key, ProgramOptions* options) {
   char path[kPathSize];
@@ -154,20 +227,20 @@ int RunConversion(HWND mainWindow, int mode, ProgramOptions* options) {
   int converted = 0;
   {
     FileProgress progress(mainWindow);
+    ConvertedEntries done(mainWindow, list);
     // The count was taken before the key was asked: files listed later are
-    // not part of this run. A converted file leaves the list and the next
-    // one moves up into its place; a failed one stays where it was.
+    // not part of this run. A converted file leaves the list and the ones
+    // after it move up; a failed one stays where it was.
     for (int index = 0, left = count; left > 0; --left) {
       const int result = ConvertEntry(mainWindow, list, index, mode, key, options);
       progress.EndFile();
+      index -= done.TakeRemovedForBox();
       if (result < 0) break;
       if (result == 1) {
-        RemoveListedFile(list, index);
+        done.Add(index);
         ++converted;
-        UpdateWindow(mainWindow);
-      } else {
-        ++index;
       }
+      index = index + 1 - done.RemoveWhenDue();
     }
   }
   key = 0;

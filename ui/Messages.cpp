@@ -33,6 +33,11 @@ struct Box {
 int blocksToFail = 0;
 int beepCount = 0;
 
+// Repaint pacing while a long operation holds the message loop: 0 when off.
+DWORD paceInterval = 0;
+DWORD lastPacedRepaint = 0;
+RepaintCatchUp paceCatchUp = nullptr;
+
 void* LockBlock(SIZE_T bytes) {
   if (blocksToFail > 0) {
     --blocksToFail;
@@ -132,6 +137,8 @@ INT_PTR CALLBACK BoxProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam
 // Announces, builds and runs one box; returns what the box ended with (0
 // when it could not be shown).
 INT_PTR RunBox(HWND owner, const Box& box) {
+  // The box is looked at for a while: what stands behind it is up to date.
+  if (paceCatchUp) paceCatchUp();
   CloseSplash();
   if (SoundsFlag) AlertBeep();
   void* block = BuildMessageTemplate(box.kind == BoxKind::kQuestion);
@@ -263,7 +270,21 @@ void SetStatusText(UINT messageId, ...) {
   SendMessageA(bar, SB_SETTEXTA, 0 | SBT_NOBORDERS, reinterpret_cast<LPARAM>(text));
   // Show it at once: a conversion run sets a text per file without
   // returning to the message loop in between.
-  if (App().mainWindow) UpdateWindow(App().mainWindow);
+  if (App().mainWindow && RepaintDue()) UpdateWindow(App().mainWindow);
+}
+
+void PaceRepaints(DWORD intervalMs, RepaintCatchUp catchUp) {
+  paceInterval = intervalMs;
+  paceCatchUp = intervalMs ? catchUp : nullptr;
+  lastPacedRepaint = GetTickCount() - intervalMs;
+}
+
+bool RepaintDue() {
+  if (paceInterval == 0) return true;
+  const DWORD now = GetTickCount();
+  if (now - lastPacedRepaint < paceInterval) return false;
+  lastPacedRepaint = now;
+  return true;
 }
 
 int AlertBeep() {

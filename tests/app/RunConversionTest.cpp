@@ -197,6 +197,8 @@ TEST_F(RunConversionTest, FileThatFailsKeepsItsPlaceAndTheRunGoesOn) {
   DialogScript script;
   TypeKey(script, kEncryptKeyTitle);
   script.Expect("Orvane", [&](HWND box) {
+    // Behind the box the list is up to date: the first file has gone.
+    EXPECT_EQ(Listed(IDC_ENCRYPT_LIST), (std::vector<std::string>{second, third}));
     EXPECT_EQ(ItemText(box, IDC_BOX_TEXT), "File: " + second +
                                                "\r\rThis file is write-protected on the disk.\rPlease unlock the file "
                                                "before converting it.");
