@@ -43,7 +43,9 @@ void AddFiles(HWND mainWindow, ProgramOptions* options, bool encryptList) {
                                                      IDS_ENCRYPT_FILES_FILTER, IDS_ENCRYPT_FILES_TITLE)
                                 : AddFilesFromDialog(mainWindow, options, ListOf(mainWindow, false),
                                                      IDS_DECODE_FILES_FILTER, IDS_DECODE_FILES_TITLE);
-  if (added > 0) SetStatusText(encryptList ? IDS_ADDED_TO_ENCRYPT_LIST : IDS_ADDED_TO_DECODE_LIST, added, Plural(added));
+  if (added > 0) {
+    SetStatusText(encryptList ? IDS_ADDED_TO_ENCRYPT_LIST : IDS_ADDED_TO_DECODE_LIST, added, Plural(added));
+  }
 }
 
 void RemoveFile(HWND mainWindow, ProgramOptions* options, bool encryptList) {

@@ -44,7 +44,8 @@ class CostedUpdate {
     QueryPerformanceCounter(&end);
     QueryPerformanceFrequency(&frequency);
     ++progressCost.updates;
-    progressCost.seconds += static_cast<double>(end.QuadPart - start_.QuadPart) / static_cast<double>(frequency.QuadPart);
+    progressCost.seconds +=
+        static_cast<double>(end.QuadPart - start_.QuadPart) / static_cast<double>(frequency.QuadPart);
   }
   CostedUpdate(const CostedUpdate&) = delete;
   CostedUpdate& operator=(const CostedUpdate&) = delete;

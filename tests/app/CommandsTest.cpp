@@ -321,7 +321,8 @@ TEST_F(CommandsTest, CtrlQAndLogOffWithFilesListedAskFirst) {
   ASSERT_EQ(LoadMainAccelerators(), 1);
   AddListedFile(List(IDC_ENCRYPT_LIST), "C:\\letter.txt");
   const auto question = [](HWND box) {
-    EXPECT_EQ(ItemText(box, IDC_BOX_TEXT), "\rThere are files selected for conversion\r\rAre you sure you want to quit?");
+    EXPECT_EQ(ItemText(box, IDC_BOX_TEXT),
+              "\rThere are files selected for conversion\r\rAre you sure you want to quit?");
     PressButton(box, IDNO);
   };
 

@@ -162,9 +162,13 @@ TEST_F(RunConversionTest, FilesEncryptedAndDecodedThroughTheWindows) {
 
   const std::string log = Log();
   const std::string rule(75, '=');
-  for (const std::string& line : {std::string("\r\n\r\nFile Encryption begun on "), rule + "\r\n",
-                                  "\r\n" + report + " encryption underway...\r\n", report + " encryption completed\r\n",
-                                  notes + " encryption completed\r\n", std::string("\r\nFile Encryption stopped on ")}) {
+  const std::string lines[] = {"\r\n\r\nFile Encryption begun on ",
+                               rule + "\r\n",
+                               "\r\n" + report + " encryption underway...\r\n",
+                               report + " encryption completed\r\n",
+                               notes + " encryption completed\r\n",
+                               "\r\nFile Encryption stopped on "};
+  for (const std::string& line : lines) {
     EXPECT_NE(log.find(line), std::string::npos) << line << " in\n" << log;
   }
   EXPECT_LT(log.find("begun on"), log.find(report + " encryption underway"));
