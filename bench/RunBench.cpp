@@ -4,8 +4,10 @@
 //       Encrypts `files` files of 4 KB in one folder with RunConversion
 //       ("Cleanup" on, the log on, the status line showing), beside
 //       CopyFileA + FlushFileBuffers + DeleteFileA of the same files in the
-//       same folder, in the same process. The configurations after the first
-//       take one of the run's costs away, to show where the time goes.
+//       same folder, in the same process (the copy is timed before each
+//       configuration). The configurations after the first take one of the
+//       run's costs away, or call the converter on each file without the
+//       run, to show where the time goes.
 //   run_bench large [megabytes (1024)] [rounds (2)]
 //       Encrypts one file ("Cleanup" off) with and without the progress in
 //       the caption and the repaints while it converts, and gives the time
@@ -30,6 +32,8 @@
 #include "app/MainWindow.h"
 #include "app/RunConversion.h"
 #include "app/Startup.h"
+#include "engine/ConversionJob.h"
+#include "engine/Converters.h"
 #include "engine/OperationLog.h"
 #include "resource.h"
 #include "settings/ProgramOptions.h"
@@ -188,16 +192,28 @@ struct Configuration {
   bool statusBar;
   bool log;
   bool cleanup;
+  bool run;  // false: the converter called on each file, without list or run
 };
+
+// The converter alone on each file, as the run would call it.
+double ConvertersAlone(const Window& window, ProgramOptions* options, const std::vector<std::string>& paths) {
+  const double start = Now();
+  for (const std::string& path : paths) {
+    ConversionJob* job = CreateConversionJob(window.handle, window.List(), path.c_str(), 0x1234567u, options);
+    if (!job || EncryptFile(job) != 1) Fail("EncryptFile", path);
+  }
+  return Now() - start;
+}
 
 void SmallFiles(int count, int rounds) {
   Window window;
   const std::string folder = Folder("orvane-run-bench");
   const Configuration configurations[] = {
-      {"real run: status line, log, Cleanup", true, true, true},
-      {"  without the status line", false, true, true},
-      {"  without the log", true, false, true},
-      {"  without Cleanup", true, true, false},
+      {"real run: status line, log, Cleanup", true, true, true, true},
+      {"  without the status line", false, true, true, true},
+      {"  without the log", true, false, true, true},
+      {"  without Cleanup", true, true, false, true},
+      {"  the converter alone, no status line", false, true, true, false},
   };
   double copyBest = 1e9;
   std::vector<double> best(sizeof configurations / sizeof configurations[0], 1e9);
@@ -208,21 +224,31 @@ void SmallFiles(int count, int rounds) {
       // the copies take the files' place, and the run converts them.
       EmptyFolder(folder);
       std::vector<std::string> paths = MakeSmallFiles(folder, count);
-      if (c == 0) {
-        copyBest = std::min(copyBest, CopyFlushDelete(paths));
-        for (std::string& path : paths) path = path.substr(0, path.size() - 4) + ".cpy";
-      }
-      for (const std::string& path : paths) AddListedFile(window.List(), path.c_str());
+      copyBest = std::min(copyBest, CopyFlushDelete(paths));
+      for (std::string& path : paths) path = path.substr(0, path.size() - 4) + ".cpy";
       ShowStatusBar(window.handle, configuration.statusBar);
       window.options.Status = configuration.statusBar;
       PumpMessages();
       window.options.LogFile = configuration.log;
       LogFlag = configuration.log;
       window.options.Cleanup = configuration.cleanup;
+      if (!configuration.run) {
+        best[c] = std::min(best[c], ConvertersAlone(window, &window.options, paths));
+        continue;
+      }
+      for (const std::string& path : paths) AddListedFile(window.List(), path.c_str());
       best[c] = std::min(best[c], TimedRun(window.handle, &window.options));
       if (SendMessageA(window.List(), LVM_GETITEMCOUNT, 0, 0) != 0) Fail("RunConversion", "some files");
     }
   }
+  // One part of the run on its own: removing entries from the top of a long
+  // list with its drawing held, as the run does.
+  for (int i = 0; i < count; ++i) AddListedFile(window.List(), "C:\\windows\\win.ini.cpy");
+  double start = Now();
+  SendMessageA(window.List(), WM_SETREDRAW, FALSE, 0);
+  for (int i = 0; i < count; ++i) RemoveListedFile(window.List(), 0);
+  SendMessageA(window.List(), WM_SETREDRAW, TRUE, 0);
+  const double removal = (Now() - start) / count;
   EmptyFolder(folder);
   RemoveDirectoryA(folder.c_str());
 
@@ -235,6 +261,7 @@ void SmallFiles(int count, int rounds) {
     if (c > 0) std::printf("  (%+.2f ms a file)", (best[0] - best[c]) * 1000 / count);
     std::printf("\n");
   }
+  std::printf("  removing one entry of %d with the list's drawing held: %.2f ms\n", count, removal * 1000);
 }
 
 // ---- One large file ---------------------------------------------------------
