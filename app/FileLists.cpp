@@ -109,22 +109,35 @@ constexpr ListTexts kDecodeTexts = {
     IDS_DECODE_FILES_TITLE, IDS_ADDED_TO_DECODE_LIST, "decoding", "Clear Decoding List",
     "\rThere %s %d file%s listed for decoding\r\rAre you sure you want to clear the list?"};
 
+// The list's selection, or -1 for none; a selection that no longer names an
+// entry (its entry went without this program's bookkeeping) is dropped.
+LONG ValidSelection(ProgramOptions& options, bool encryptList, HWND list) {
+  LONG& selection = SelectionOf(options, encryptList);
+  if (selection < -1 || selection >= ItemCount(list)) selection = -1;
+  return selection;
+}
+
 const ListTexts& TextsOf(bool encryptList) { return encryptList ? kEncryptTexts : kDecodeTexts; }
 
 const char* Plural(int count) { return count == 1 ? "" : "s"; }
+
+// The list whose drawing a ListFilling holds back, if any. The refresh of
+// the commands after each of its notifications waits for it to be shown.
+HWND heldList = nullptr;
 
 // Files added one after another show four times a second instead of one
 // by one. A visible list redraws its scroll bar for every entry it takes,
 // several milliseconds each under Wine, and the main window's repaint after
 // each file costs as much again: so the list takes its entries with its
-// drawing held back, and the list and the main window are shown at most
-// every kShowInterval, before each box the adding shows, after a refusal
-// and at the end.
+// drawing held back, and the list, the command states and the main window
+// are shown at most every kShowInterval, before each box the adding shows,
+// after a box of the candidate checks and at the end.
 class ListFilling {
  public:
   static constexpr DWORD kShowInterval = 250;  // milliseconds
 
-  ListFilling(HWND mainWindow, HWND list) : mainWindow_(mainWindow), list_(list), shown_(GetTickCount()) {}
+  ListFilling(HWND mainWindow, const ProgramOptions& options, HWND list)
+      : mainWindow_(mainWindow), options_(options), list_(list), shown_(GetTickCount()) {}
   ~ListFilling() { Show(); }
   ListFilling(const ListFilling&) = delete;
   ListFilling& operator=(const ListFilling&) = delete;
@@ -134,8 +147,9 @@ class ListFilling {
   void Add(const char* path) {
     if (!held_) SendMessageA(list_, WM_SETREDRAW, FALSE, 0);
     held_ = true;
+    heldList = list_;
     // Scrolling waits for the list to be shown: a list with a scroll bar
-    // redraws it for every scroll, drawing held back or not.
+    // redraws it for every scroll.
     last_ = InsertEntry(list_, path);
     if (GetTickCount() - shown_ >= kShowInterval) Show();
   }
@@ -144,17 +158,26 @@ class ListFilling {
   // repaints the main window.
   void Show() {
     if (held_) {
-      if (last_ >= 0) SendMessageA(list_, LVM_ENSUREVISIBLE, last_, FALSE);
-      // The list invalidates itself when its drawing is allowed again.
-      SendMessageA(list_, WM_SETREDRAW, TRUE, 0);
+      heldList = nullptr;
       held_ = false;
+      UpdateCommandStates(mainWindow_, &options_);
+      // The list invalidates itself when its drawing is allowed again, and
+      // scrolls only while it may draw.
+      SendMessageA(list_, WM_SETREDRAW, TRUE, 0);
+      if (last_ >= 0) SendMessageA(list_, LVM_ENSUREVISIBLE, last_, FALSE);
     }
     UpdateWindow(mainWindow_);
     shown_ = GetTickCount();
   }
 
+  // Shows the list again when a box has left part of the window to repaint.
+  void ShowUncovered() {
+    if (GetUpdateRect(mainWindow_, nullptr, FALSE) || GetUpdateRect(list_, nullptr, FALSE)) Show();
+  }
+
  private:
   HWND mainWindow_;
+  const ProgramOptions& options_;
   HWND list_;
   DWORD shown_;
   bool held_ = false;
@@ -179,8 +202,7 @@ int AddCandidate(HWND mainWindow, const ProgramOptions& options, ListFilling& fi
   }
   const int kind = CheckCandidate(mainWindow, path, options);
   if (kind == kCandidateRefused) {
-    // Its box may have covered the list.
-    filling.Show();
+    filling.ShowUncovered();
     return 0;
   }
   if ((kind == kCandidateEncrypted) != encryptList) {
@@ -351,7 +373,7 @@ int AddFilesFromDialog(HWND mainWindow, ProgramOptions* options, HWND list, UINT
   const bool encryptList = titleId == IDS_ENCRYPT_FILES_TITLE;
   const char* first = names.get();
   const bool several = first[std::strlen(first) + 1] != '\0';
-  ListFilling filling(mainWindow, list);
+  ListFilling filling(mainWindow, *options, list);
   if (several) return AddSelectedNames(mainWindow, *options, filling, encryptList, first);
   return AddCandidate(mainWindow, *options, filling, encryptList, first);
 }
@@ -360,7 +382,7 @@ int AddDroppedFiles(HWND mainWindow, ProgramOptions* options, HWND list, HDROP d
   const UINT count = DragQueryFileA(drop, 0xFFFFFFFF, nullptr, 0);
   int added = 0;
   {
-    ListFilling filling(mainWindow, list);
+    ListFilling filling(mainWindow, *options, list);
     for (UINT i = 0; i < count; ++i) {
       char name[kDroppedNameSize];
       if (DragQueryFileA(drop, i, name, sizeof name) == 0) continue;
@@ -386,10 +408,9 @@ int DropFiles(HWND mainWindow, ProgramOptions* options, HDROP drop) {
 
 int RemoveSelectedFile(HWND mainWindow, ProgramOptions* options, int fromEncryptList) {
   const bool encryptList = fromEncryptList != 0;
-  LONG& selection = SelectionOf(*options, encryptList);
-  if (selection == -1) return 0;
-  const int index = selection;
   HWND list = ListOf(mainWindow, encryptList);
+  const int index = ValidSelection(*options, encryptList, list);
+  if (index == -1) return 0;
   char path[kPathSize];
   GetListedFile(list, index, path);
   if (!AskYesNoText(mainWindow, 1, "Remove File",
@@ -398,7 +419,7 @@ int RemoveSelectedFile(HWND mainWindow, ProgramOptions* options, int fromEncrypt
     return 0;
   }
   RemoveListedFile(list, index);
-  selection = -1;
+  SelectionOf(*options, encryptList) = -1;
   UpdateWindow(mainWindow);
   return 1;
 }
@@ -422,7 +443,7 @@ void ShowSelectedProperties(HWND mainWindow, ProgramOptions* options) {
   for (bool encryptList : {true, false}) {
     HWND list = ListOf(mainWindow, encryptList);
     if (!list || focus != list) continue;
-    const LONG selection = SelectionOf(*options, encryptList);
+    const LONG selection = ValidSelection(*options, encryptList, list);
     if (selection == -1) return;
     char path[kPathSize];
     GetListedFile(list, selection, path);
@@ -438,7 +459,7 @@ void OnListKey(HWND mainWindow, ProgramOptions* options, HWND list, bool encrypt
   const ListTexts& texts = TextsOf(encryptList);
   switch (key) {
     case VK_DELETE:
-      if (SelectionOf(*options, encryptList) == -1) return;
+      if (ValidSelection(*options, encryptList, list) == -1) return;
       SetStatusText(texts.removeHint);
       RemoveSelectedFile(mainWindow, options, encryptList);
       return;
@@ -500,6 +521,6 @@ int OnListNotify(HWND mainWindow, ProgramOptions* options, const NMHDR* notifica
     default:
       break;
   }
-  UpdateCommandStates(mainWindow, options);
+  if (list != heldList) UpdateCommandStates(mainWindow, options);
   return 1;
 }

@@ -54,9 +54,7 @@ int RecogniseHeader(HWND owner, const char* path) {
 // and its icon, which costs more than the whole check of a file.
 int IsFolder(HWND, const char* path, const ProgramOptions&) { return FileIsFolder(path) ? 1 : 0; }
 
-int IsReadOnly(HWND, const char* path, const ProgramOptions&) {
-  return FileExists(path) && !FileIsWritable(path) ? 1 : 0;
-}
+int IsReadOnly(HWND, const char* path, const ProgramOptions&) { return FileIsReadOnly(path) ? 1 : 0; }
 
 int TempNameFree(HWND owner, const char* path, const ProgramOptions& options) {
   // Encryption and decoding both name their temporary file this way.

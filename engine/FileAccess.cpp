@@ -28,6 +28,11 @@ bool FileIsFolder(const char* path) {
   return FindAttributes(path, attributes) && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
+bool FileIsReadOnly(const char* path) {
+  DWORD attributes = 0;
+  return FindAttributes(path, attributes) && (attributes & FILE_ATTRIBUTE_READONLY);
+}
+
 bool FileIsWritable(const char* path) {
   DWORD attributes = 0;
   return FindAttributes(path, attributes) && !(attributes & FILE_ATTRIBUTE_READONLY);

@@ -253,6 +253,35 @@ TEST_F(FileListsTest, SamePathInOtherCaseIsADuplicateOfTheTargetListOnly) {
   EXPECT_TRUE(other.Passed()) << other.Report();
 }
 
+// The last entry lies within the rows the list shows.
+void ExpectLastInView(HWND list) {
+  const int last = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0)) - 1;
+  const int top = static_cast<int>(SendMessageA(list, LVM_GETTOPINDEX, 0, 0));
+  const int rows = static_cast<int>(SendMessageA(list, LVM_GETCOUNTPERPAGE, 0, 0));
+  EXPECT_GT(top, 0);
+  EXPECT_LT(last, top + rows);
+}
+
+TEST_F(FileListsTest, ADropEndsWithItsLastFileInView) {
+  const int rows = static_cast<int>(SendMessageA(encrypt_, LVM_GETCOUNTPERPAGE, 0, 0));
+  ASSERT_GT(rows, 2);
+  std::vector<std::string> first;
+  for (int i = 0; i < rows + 2; ++i) first.push_back(files_.MakeFile("a" + std::to_string(i) + ".txt", "a"));
+  DropOn(encrypt_, first);
+  ExpectLastInView(encrypt_);
+
+  // Also when a box of the candidate checks comes between.
+  std::vector<std::string> second = {files_.MakeFile("b0.txt", "b"), files_.MakeFile("b1.txt", "b"),
+                                     files_.MakeFolder("folder"), files_.MakeFile("b2.txt", "b")};
+  DialogScript script;
+  script.Expect("Orvane", [](HWND box) { PressButton(box, IDOK); });
+  script.Run([&] { DropOn(encrypt_, second); });
+  EXPECT_TRUE(script.Passed()) << script.Report();
+  ExpectLastInView(encrypt_);
+  EXPECT_EQ(Paths(encrypt_).back(), second.back());
+  EXPECT_EQ(ColumnTitle(encrypt_), "Files for Encryption: " + std::to_string(first.size() + 3));
+}
+
 TEST_F(FileListsTest, DropPointChoosesTheList) {
   const std::string path = files_.MakeFile("a.txt", "text");
   const RECT encrypt = ClientRectOf(window_, encrypt_);
