@@ -39,7 +39,6 @@
 #include "settings/SettingsStore.h"
 #include "tests/support/AppContextSetup.h"
 #include "tests/support/DropHandle.h"
-#include "tests/support/ListMessageRoute.h"
 
 namespace {
 
@@ -146,7 +145,6 @@ int main(int argc, char** argv) {
   if (!RegisterMainWindowClass()) Fail("RegisterMainWindowClass");
   HWND window = CreateMainWindow(SW_SHOWNORMAL, &options);
   if (!window) Fail("CreateMainWindow");
-  RouteListMessagesOf(window);
   HWND list = GetDlgItem(window, IDC_ENCRYPT_LIST);
   Pump();
 

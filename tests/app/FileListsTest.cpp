@@ -22,7 +22,6 @@
 #include "tests/settings/RegistryFixture.h"
 #include "tests/support/DialogDriver.h"
 #include "tests/support/DropHandle.h"
-#include "tests/support/ListMessageRoute.h"
 #include "tests/support/LocalTimes.h"
 #include "tests/support/TempFolder.h"
 
@@ -114,7 +113,6 @@ class FileListsTest : public SettingsRootTest {
     window_ = CreateMainWindow(SW_SHOWNORMAL, &options_);
     ASSERT_NE(window_, nullptr);
     IgnoreWindow(window_);
-    RouteListMessagesOf(window_);
     encrypt_ = GetDlgItem(window_, IDC_ENCRYPT_LIST);
     decode_ = GetDlgItem(window_, IDC_DECODE_LIST);
     PumpMessages(20);
