@@ -7,8 +7,10 @@
 #include "app/RunConversion.h"
 #include "app/Tray.h"
 #include "resource.h"
+#include "ui/AccessPassword.h"
 #include "ui/Help.h"
 #include "ui/Messages.h"
+#include "ui/OptionsSheet.h"
 #include "ui/Splash.h"
 
 namespace {
@@ -36,6 +38,18 @@ void Exit(HWND mainWindow, ProgramOptions*) {
   CloseSplash();
   SendMessageA(mainWindow, WM_CLOSE, 0, 0);
 }
+
+// ---- Access password and options --------------------------------------------
+
+// A new password is written at once, so that it holds even if the run ends
+// abnormally.
+void ChangePassword(HWND mainWindow, ProgramOptions* options) {
+  if (ChangeAccessPassword(mainWindow, &options->Code)) SaveOptions(options);
+}
+
+void OpenOptions(HWND mainWindow, ProgramOptions* options) { OpenOptionsSheet(mainWindow, options, kGeneralPage); }
+
+void OpenSetup(HWND mainWindow, ProgramOptions* options) { OpenOptionsSheet(mainWindow, options, kExplorerPage); }
 
 void AddFiles(HWND mainWindow, ProgramOptions* options, bool encryptList) {
   SetStatusText(encryptList ? IDM_ENCRYPT_ADD : IDM_DECODE_ADD);
@@ -106,6 +120,9 @@ void About(HWND, ProgramOptions*) { ShowSplash(); }
 // Every command of the menu, the accelerators and the tool bar.
 constexpr Command kCommands[] = {
     {IDM_PROPERTIES, Properties},
+    {IDM_ACCESS, ChangePassword},
+    {IDM_OPTIONS, OpenOptions},
+    {IDM_SETUP, OpenSetup},
     {IDM_ENCRYPT, Encrypt},
     {IDM_DECODE, Decode},
     {IDM_EXIT, Exit},

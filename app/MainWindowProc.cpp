@@ -10,6 +10,7 @@
 #include "app/Tray.h"
 #include "engine/ConversionJob.h"
 #include "settings/ProgramOptions.h"
+#include "ui/ExitConfirmation.h"
 
 namespace {
 
@@ -85,8 +86,12 @@ LRESULT OnTrayMessage(HWND window, LPARAM mouse) {
   return 0;
 }
 
+// The exit question comes first, unless it is turned off; during a run the
+// window does not close, so nothing is asked.
 LRESULT OnClose(HWND window) {
-  if (ProgramOptions* options = MainWindowOptions(window)) CloseMainWindow(window, options);
+  ProgramOptions* options = MainWindowOptions(window);
+  if (!options || options->Busy != kIdle) return 0;
+  if (ConfirmExit(window, &options->Confirm)) CloseMainWindow(window, options);
   return 0;
 }
 

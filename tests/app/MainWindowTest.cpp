@@ -168,7 +168,9 @@ class MainWindowTest : public SettingsRootTest {
     SettingsRootTest::TearDown();
   }
 
+  // The window's own close path, without the exit question in front of it.
   HWND Open(int showCommand = SW_SHOWNORMAL) {
+    options_.Confirm = 0;
     window_ = CreateMainWindow(showCommand, &options_);
     EXPECT_NE(window_, nullptr);
     IgnoreWindow(window_);
@@ -499,7 +501,7 @@ TEST_F(MainWindowTest, ClosingWithListedFilesAsksFirst) {
       text = ItemText(box, 101);
       PressButton(box, c.answer);
     });
-    script.Run([&] { return SendMessageA(window_, WM_CLOSE, 0, 0); });
+      script.Run([&] { return SendMessageA(window_, WM_CLOSE, 0, 0); });
     EXPECT_TRUE(script.Passed()) << script.Report();
     EXPECT_EQ(text, kQuestion);
     EXPECT_EQ(IsWindow(window_) == 0, c.closed) << c.listId;

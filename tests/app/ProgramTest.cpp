@@ -135,6 +135,15 @@ std::string BoxText(HWND box) {
 // Presses a button of a dialog of another process.
 void Press(HWND dialog, int id) { PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0); }
 
+// Closes the program's main window as the close box does, answering Yes to
+// the exit question.
+void CloseProgram(const Program& program, HWND window) {
+  PostMessageA(window, WM_CLOSE, 0, 0);
+  HWND question = program.Box(" Exit Orvane for Windows 95/NT");
+  ASSERT_NE(question, nullptr);
+  Press(question, IDOK);
+}
+
 class ProgramTest : public testing::Test {
  protected:
   void SetUp() override { DeleteKeyTree(HKEY_CURRENT_USER, kOrvaneSettingsRoot); }
@@ -203,7 +212,7 @@ TEST_F(ProgramTest, FirstRunOpensCentredAndWritesTheOptionsAgainOnlyAtTheEnd) {
   Sleep(300);
   EXPECT_EQ(Raw("Options", "Path").text, "sentinel");
 
-  PostMessageA(window, WM_CLOSE, 0, 0);
+  CloseProgram(program, window);
   EXPECT_EQ(program.ExitCode(), 0);
   EXPECT_NE(Raw("Options", "Path").text, "sentinel");
   EXPECT_NE(Raw("Options", "Path").text, "");
@@ -233,7 +242,7 @@ TEST_F(ProgramTest, SecondStartBringsTheFirstBackFromTheTrayAndEnds) {
   EXPECT_EQ(CountMainWindows(), 1);
   EXPECT_EQ(Snapshot(), before);
 
-  PostMessageA(window, WM_CLOSE, 0, 0);
+  CloseProgram(first, window);
   EXPECT_EQ(first.ExitCode(), 0);
   // The second start's path went nowhere.
   EXPECT_EQ(Raw("Options", "FileSpec").text, "");
@@ -259,7 +268,7 @@ TEST_F(ProgramTest, QuotedFullPathIsKept) {
   Program program("\"C:\\My Files\\Report.doc\"");
   HWND window = program.MainWindow();
   ASSERT_NE(window, nullptr);
-  PostMessageA(window, WM_CLOSE, 0, 0);
+  CloseProgram(program, window);
   EXPECT_EQ(program.ExitCode(), 0);
   EXPECT_EQ(Raw("Options", "FileSpec").text, "C:\\My Files\\Report.doc");
 }
@@ -275,7 +284,7 @@ TEST_F(ProgramTest, SetupSwitchOpensTheExplorerPageOnceBeforeTheMainWindow) {
     CancelSetupSheet(program);
     HWND window = program.MainWindow();
     ASSERT_NE(window, nullptr);
-    PostMessageA(window, WM_CLOSE, 0, 0);
+    CloseProgram(program, window);
     EXPECT_EQ(program.ExitCode(), 0);
   }
 }
@@ -311,7 +320,7 @@ TEST_F(ProgramTest, AccessPassword) {
     Press(prompt, IDOK);
     HWND window = program.MainWindow();
     ASSERT_NE(window, nullptr);
-    PostMessageA(window, WM_CLOSE, 0, 0);
+    CloseProgram(program, window);
     EXPECT_EQ(program.ExitCode(), 0);
     EXPECT_EQ(Raw("Options", "Code").number, static_cast<DWORD>(KeyHash("Gate 1998")));
   }

@@ -18,6 +18,7 @@
 #include "tests/settings/RegistryFixture.h"
 #include "tests/settings/ScratchShellFolders.h"
 #include "tests/support/DialogDriver.h"
+#include "tests/support/SheetPages.h"
 #include "tests/support/StandInMainWindow.h"
 #include "ui/Messages.h"
 #include "ui/OptionsSheet.h"
@@ -27,17 +28,6 @@ namespace {
 constexpr char kSheetTitle[] = " Orvane Options";
 
 HWND CurrentPage(HWND sheet) { return reinterpret_cast<HWND>(SendMessageA(sheet, PSM_GETCURRENTPAGEHWND, 0, 0)); }
-
-std::string CurrentPageTitle(HWND sheet) {
-  HWND tabs = reinterpret_cast<HWND>(SendMessageA(sheet, PSM_GETTABCONTROL, 0, 0));
-  char text[64] = "";
-  TCITEMA item = {};
-  item.mask = TCIF_TEXT;
-  item.pszText = text;
-  item.cchTextMax = sizeof text;
-  SendMessageA(tabs, TCM_GETITEMA, SendMessageA(tabs, TCM_GETCURSEL, 0, 0), reinterpret_cast<LPARAM>(&item));
-  return text;
-}
 
 int PageCount(HWND sheet) {
   HWND tabs = reinterpret_cast<HWND>(SendMessageA(sheet, PSM_GETTABCONTROL, 0, 0));
