@@ -44,6 +44,10 @@ void GetListedFile(HWND list, int index, char (&path)[kPathSize]);
 // entry becomes -1; one that names an entry below moves up with it.
 void RemoveListedFile(HWND list, int index);
 
+// Removes the entries `indexes` (`count` of them, in ascending order) with
+// the list left as RemoveListedFile on each, from the last, would leave it.
+void RemoveListedFiles(HWND list, const int* indexes, int count);
+
 // Sets the title of the list's first column.
 void SetListCaption(HWND list, const char* text);
 

@@ -173,8 +173,7 @@ class ConvertedEntries {
     lastRemoval_ = GetTickCount();
     if (indexes_.empty()) return 0;
     SendMessageA(list_, WM_SETREDRAW, FALSE, 0);
-    // From the last: the entries before it keep their places.
-    for (auto index = indexes_.rbegin(); index != indexes_.rend(); ++index) RemoveListedFile(list_, *index);
+    RemoveListedFiles(list_, indexes_.data(), static_cast<int>(indexes_.size()));
     SendMessageA(list_, WM_SETREDRAW, TRUE, 0);
     const int removed = static_cast<int>(indexes_.size());
     indexes_.clear();

@@ -589,6 +589,53 @@ TEST_F(FileListsTest, SelectionFollowsItsEntryWhenOthersAreRemoved) {
   EXPECT_EQ(options_.DecodeSelection, -1);
 }
 
+// The run removes the converted entries of a picture together, with the
+// list's drawing held: the list must end as removing them one by one, from
+// the last, leaves it, with the same entries, the same entry at the top and
+// the selection moved with its entry.
+TEST_F(FileListsTest, RemovingSeveralEntriesEndsAsRemovingThemOneByOne) {
+  constexpr int kEntries = 60;
+  struct Case {
+    int inView;  // the entry scrolled into view before the removal
+    std::vector<int> indexes;
+  };
+  const Case cases[] = {
+      {kEntries - 1, {0, 1, 2, 3}},
+      {0, {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20, 21, 22, 23, 24, 25, 26, 27}},
+      {kEntries - 1, {5, 30, 31}},
+      {0, {40, 52, 59}},
+      {30, {29, 31}},
+  };
+  struct Result {
+    std::vector<std::string> paths;
+    LRESULT top;
+    LONG selection;
+  };
+  auto removeFrom = [&](const Case& c, bool together) {
+    SendMessageA(encrypt_, LVM_DELETEALLITEMS, 0, 0);
+    for (int i = 0; i < kEntries; ++i) AddListedFile(encrypt_, ("C:\file" + std::to_string(i) + ".txt").c_str());
+    SendMessageA(encrypt_, LVM_ENSUREVISIBLE, c.inView, FALSE);
+    options_.EncryptSelection = 33;
+    SendMessageA(encrypt_, WM_SETREDRAW, FALSE, 0);
+    if (together) {
+      RemoveListedFiles(encrypt_, c.indexes.data(), static_cast<int>(c.indexes.size()));
+    } else {
+      for (auto index = c.indexes.rbegin(); index != c.indexes.rend(); ++index) RemoveListedFile(encrypt_, *index);
+    }
+    SendMessageA(encrypt_, WM_SETREDRAW, TRUE, 0);
+    PumpMessages(20);
+    return Result{Paths(encrypt_), SendMessageA(encrypt_, LVM_GETTOPINDEX, 0, 0), options_.EncryptSelection};
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << "in view " << c.inView << ", first removed " << c.indexes.front());
+    const Result oneByOne = removeFrom(c, false);
+    const Result together = removeFrom(c, true);
+    EXPECT_EQ(together.paths, oneByOne.paths);
+    EXPECT_EQ(together.top, oneByOne.top);
+    EXPECT_EQ(together.selection, oneByOne.selection);
+  }
+}
+
 TEST_F(FileListsTest, ClearingAsksWithTheCountInWords) {
   struct Case {
     int entries;
