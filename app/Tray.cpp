@@ -10,14 +10,12 @@
 
 namespace {
 
-// The sizes of the structures as the oldest shells know them: a larger
-// size is refused there, and every later shell accepts these.
-constexpr DWORD kNotifyDataSize = 88;
-constexpr DWORD kAppBarDataSize = 36;
-constexpr UINT kPlacementSize = 44;
-static_assert(kNotifyDataSize == NOTIFYICONDATAA_V1_SIZE, "the first notification data layout");
-static_assert(sizeof(APPBARDATA) == kAppBarDataSize, "a 32-bit program's APPBARDATA");
-static_assert(sizeof(WINDOWPLACEMENT) == kPlacementSize, "a 32-bit program's WINDOWPLACEMENT");
+// The sizes of the structures as the oldest shells know them (a larger size
+// is refused there, and every later shell accepts these), taken from the
+// platform's headers so that they fit the 32-bit and the 64-bit program.
+const DWORD kNotifyDataSize = NOTIFYICONDATAA_V1_SIZE;
+constexpr DWORD kAppBarDataSize = sizeof(APPBARDATA);
+constexpr UINT kPlacementSize = sizeof(WINDOWPLACEMENT);
 
 constexpr UINT kTrayIconId = TrayNotifyMessage;
 

@@ -9,9 +9,11 @@ file, many times, and checks after every kill that
     python3 bench/cleanup_kill_check.py [--build DIR] [--rounds 60]
                                         [--megabytes 8] [--nsa]
 
-It needs a built Windows tree (scripts/test.sh builds one into ./build), runs
-bench/cleanup_kill_target.exe under Wine in the build's own prefix, and
-starts and stops its own Wine session. Two runs without a kill first measure
+It needs a built Windows tree (scripts/test.sh builds them into ./build/win
+and ./build/win64), runs bench/cleanup_kill_target.exe under Wine in that
+build's own prefix, and starts and stops its own Wine session. It takes the
+32-bit build where the machine runs 32-bit programs and the 64-bit one
+elsewhere (--windows-build names another). Two runs without a kill first measure
 how long the clearing takes; the kills are then spread evenly over that time,
 from the moment the encrypted file takes its name to the end of the run.
 Prints one line per kill and the counts of what each kill left; exits 1 when
@@ -33,11 +35,18 @@ def wine_path(path):
     return "Z:" + os.path.abspath(path).replace("/", "\\")
 
 
+def runs_32bit(folder):
+    probe = '. "$0"; orvane_probe_32bit "$1"; echo "$ORVANE_RUNS_32BIT"'
+    out = subprocess.run(["bash", "-c", probe, os.path.join(ROOT, "scripts", "machine.sh"), folder],
+                         check=True, capture_output=True, text=True).stdout
+    return out.strip() == "yes"
+
+
 def start_session(build):
     out = subprocess.run([os.path.join(ROOT, "scripts", "wine-session.sh"), "start", build],
-                         check=True, capture_output=True, text=True).stdout
+                         check=True, stdout=subprocess.PIPE, text=True).stdout
     env = dict(os.environ)
-    env["ORVANE_BUILD_DIR"] = build
+    env["ORVANE_WINE_BUILD"] = build
     for line in subprocess.run(["bash", "-c", '. "$0"; env -0', os.path.join(ROOT, "scripts", "wine-env.sh")],
                                check=True, capture_output=True, env=env).stdout.split(b"\0"):
         if b"=" in line:
@@ -57,7 +66,7 @@ def stop_session(build):
 
 class Check:
     def __init__(self, build, env, folder, megabytes, nsa):
-        self.target = os.path.join(build, "win", "bench", "cleanup_kill_target.exe")
+        self.target = os.path.join(build, "bench", "cleanup_kill_target.exe")
         if not os.path.exists(self.target):
             sys.exit("cleanup_kill_check: %s is missing; build the Windows tree first" % self.target)
         self.env = env
@@ -78,7 +87,8 @@ class Check:
             os.fsync(f.fileno())
 
     def run(self, *args):
-        return subprocess.Popen(["taskset", "-c", "0", "wine", self.target, *args], env=self.env,
+        return subprocess.Popen(["taskset", "-c", self.env["ORVANE_WINE_CPU"], "wine", self.target, *args],
+                                env=self.env,
                                 stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
                                 start_new_session=True)
 
@@ -129,8 +139,10 @@ def main():
     parser.add_argument("--rounds", type=int, default=60)
     parser.add_argument("--megabytes", type=int, default=8)
     parser.add_argument("--nsa", action="store_true", help='clear with "NSAErasures" (seven passes)')
+    parser.add_argument("--windows-build", help="a Windows build folder (default: BUILD/win or BUILD/win64)")
     args = parser.parse_args()
-    build = os.path.abspath(args.build)
+    build = os.path.abspath(args.windows_build or os.path.join(
+        args.build, "win" if runs_32bit(os.path.abspath(args.build)) else "win64"))
     folder = os.path.join(build, "cleanup-kill-check")
 
     env = start_session(build)

@@ -3,12 +3,15 @@
 #
 #   bash scripts/run.sh
 #
-# Installs what is missing (Debian packages only), builds the program and
-# puts it, with its help file and web page, into a folder of its own under
-# the user's home: ~/.local/share/orvane/program. Its Wine prefix (where the
-# registry keeps Orvane's settings) lives beside it in ~/.local/share/orvane/
-# wine-prefix, and the operation log is written beside the program, so
-# settings and log survive a rebuild; a new build replaces the program there.
+# Installs what is missing (Debian packages only), builds both programs
+# (orvane.exe for 32-bit Windows, orvane64.exe for 64-bit) and puts them,
+# with their help files and the web page, into a folder of its own under the
+# user's home: ~/.local/share/orvane/program. It starts the 32-bit program
+# where this machine runs 32-bit programs and the 64-bit one elsewhere, and
+# says which. The Wine prefix (where the registry keeps Orvane's settings)
+# lives beside it in ~/.local/share/orvane/wine-prefix (wine-prefix64 for the
+# 64-bit program), and the operation log is written beside the program, so
+# settings and log survive a rebuild; a new build replaces the programs.
 #
 # With a display, Orvane opens on it. Without one (a server, a container),
 # the script starts a private display and serves it to a browser on this
@@ -24,28 +27,50 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build=${ORVANE_BUILD_DIR:-$root/build}
 home_dir=${ORVANE_HOME:-$HOME/.local/share/orvane}
 jobs=${ORVANE_JOBS:-2}
+. "$root/scripts/steps.sh"
+. "$root/scripts/machine.sh"
 
 "$root/scripts/setup.sh" --run
 
 mkdir -p "$build" "$home_dir/program"
 build=$(cd "$build" && pwd)
 home_dir=$(cd "$home_dir" && pwd)
+orvane_logs "$build/logs"
 
-cmake -S "$root" -B "$build/win" \
-  -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" \
-  -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build "$build/win" --target orvane_program -j "$jobs"
+# Both programs go into the program folder: orvane.exe for 32-bit Windows
+# and orvane64.exe, each with its help file, and the web page.
+for arch in i686 x86_64; do
+  dir=$build/win; bits=32
+  if [ "$arch" = x86_64 ]; then dir=$build/win64; bits=64; fi
+  orvane_step "Configuring the ${bits}-bit Windows build" \
+    cmake -S "$root" -B "$dir" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-$arch.cmake" \
+      -DCMAKE_BUILD_TYPE=RelWithDebInfo
+  orvane_step "Building the ${bits}-bit program and its help file" \
+    cmake --build "$dir" --target orvane_program -j "$jobs"
+  # The build's program folder holds only what ships beside the program; the
+  # log and its backup in the user's folder are left where they are.
+  cp -f "$dir/program/"* "$home_dir/program/"
+done
 
-# The build's program folder holds only what ships beside the program; the
-# log and its backup in the user's folder are left where they are.
-cp -f "$build/win/program/"* "$home_dir/program/"
-
-export WINEPREFIX="$home_dir/wine-prefix"
-export WINEARCH=win32
-export WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml,winemenubuilder.exe,winealsa.drv,winepulse.drv="
+# The 32-bit program where this machine runs 32-bit programs, the 64-bit one
+# elsewhere; each has a Wine prefix of its own kind for its settings.
+orvane_probe_32bit "$build"
+if [ "$ORVANE_RUNS_32BIT" = yes ]; then
+  echo "This machine runs 32-bit programs: starting the 32-bit program, orvane.exe."
+  ORVANE_WINE_BUILD=$build/win
+  program="$home_dir/program/orvane.exe"
+  prefix="$home_dir/wine-prefix"
+else
+  echo "This machine runs only 64-bit programs ($ORVANE_32BIT_WHY): starting the 64-bit program, orvane64.exe."
+  ORVANE_WINE_BUILD=$build/win64
+  program="$home_dir/program/orvane64.exe"
+  prefix="$home_dir/wine-prefix64"
+fi
+user_home=$HOME
+. "$root/scripts/wine-env.sh"
+export WINEPREFIX=$prefix
+export HOME=$user_home
 . "$root/scripts/wine-prefix.sh"
-program="$home_dir/program/orvane.exe"
 
 if [ -z "${ORVANE_HEADLESS:-}" ] && [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
   orvane_prepare_prefix ""
@@ -57,7 +82,7 @@ fi
 # No display: a private one, served to the browser through VNC.
 pids=()
 stop() {
-  WINEPREFIX="$home_dir/wine-prefix" wineserver -k >/dev/null 2>&1 || true
+  wineserver -k >/dev/null 2>&1 || true
   for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
 }
 trap stop EXIT
@@ -99,7 +124,7 @@ echo
 echo "Orvane is running on a private display. Open this address in a browser"
 echo "on this machine:"
 echo
-echo "    http://localhost:$web_port/vnc.html?autoconnect=1&resize=remote"
+echo "    http://localhost:$web_port/vnc.html?autoconnect=1&resize=scale"
 echo
 echo "Close Orvane (File > Exit) or press Ctrl+C here to stop."
 echo

@@ -4,20 +4,31 @@
 #
 #   scripts/setup.sh          what the build and the tests need
 #   scripts/setup.sh --run    also what scripts/run.sh needs without a display
+#
+# 32-bit Wine is installed only where the machine runs 32-bit programs;
+# elsewhere the 64-bit build runs under 64-bit Wine alone.
 set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+. "$here/steps.sh"
+. "$here/machine.sh"
 
 packages=(
   cmake make g++ python3          # native build, the core tests, icon drawing
   python3-pil fonts-dejavu-core   # the bitmaps and the texts in the pictures
   halibut                         # the help file
-  g++-mingw-w64-i686              # both thread models and windres
+  g++-mingw-w64-i686              # the 32-bit program: both thread models and windres
+  g++-mingw-w64-x86-64            # the 64-bit program
   googletest                      # sources, built by each build with its compiler
   libssl-dev                      # ChaCha20 as a benchmark yardstick only
-  wine wine32:i386 wine64         # runs the Windows program and its tests
+  wine wine64                     # runs the Windows programs and their tests
   xvfb x11-apps x11-utils imagemagick  # a display without a screen; screenshots
   util-linux                      # taskset, setpriv
   clang-14 libclang-rt-14-dev     # the core's fuzz target (libFuzzer)
 )
+orvane_probe_32bit "${TMPDIR:-/tmp}/orvane-probe"
+if [ "$ORVANE_RUNS_32BIT" = yes ]; then
+  packages+=(wine32:i386)         # the 32-bit program's tests
+fi
 if [ "${1:-}" = "--run" ]; then
   packages+=(x11vnc novnc websockify)  # the private display served to a browser
 fi
@@ -35,10 +46,12 @@ if [ "$(id -u)" -ne 0 ]; then
   exit 1
 fi
 
-echo "Installing: ${missing[*]}"
-if ! dpkg --print-foreign-architectures | grep -qx i386; then
-  dpkg --add-architecture i386
-fi
+echo "Installing ${#missing[@]} Debian packages: ${missing[*]}" >&2
+orvane_logs "${TMPDIR:-/tmp}/orvane-setup-logs"
 export DEBIAN_FRONTEND=noninteractive
-apt-get update -qq
-apt-get install -y -qq "${missing[@]}" >/dev/null
+if printf '%s\n' "${missing[@]}" | grep -q ':i386$' && ! dpkg --print-foreign-architectures | grep -qx i386; then
+  orvane_step "Adding the i386 architecture to dpkg" dpkg --add-architecture i386
+fi
+orvane_step "Reading the Debian package lists (apt-get update)" apt-get update -q
+orvane_step "Downloading and installing the packages with what they need (the largest step)" \
+  apt-get install -y -q "${missing[@]}"

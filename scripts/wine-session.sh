@@ -1,20 +1,26 @@
 #!/bin/bash
-# Starts or stops what the Windows tests need: a display, the Wine prefix,
-# a persistent wineserver and the virtual desktop.
+# Starts or stops what the Windows tests of one build need: a display, the
+# build's Wine prefix (32- or 64-bit, as the build's CMake cache says), a
+# persistent wineserver and the virtual desktop.
 #
-#   scripts/wine-session.sh start BUILD_DIR   prints "export ..." lines to eval
-#   scripts/wine-session.sh stop BUILD_DIR
+#   scripts/wine-session.sh start WINDOWS_BUILD   prints "export ..." lines to eval
+#   scripts/wine-session.sh stop WINDOWS_BUILD
 #
+# WINDOWS_BUILD is a folder configured with cmake/mingw-i686.cmake or
+# cmake/mingw-x86_64.cmake (scripts/test.sh makes BUILD/win and BUILD/win64).
+# Progress and failures go to standard error, with the failing step's output.
 # Background processes get their standard streams on /dev/null: CTest waits
 # for every process that holds its output pipe, and forever for a
 # persistent wineserver.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 action=${1:?start or stop}
-export ORVANE_BUILD_DIR=$(cd "${2:?build folder}" && pwd)
+ORVANE_WINE_BUILD=$(cd "${2:?a Windows build folder}" && pwd)
+. "$here/steps.sh"
 . "$here/wine-env.sh"
 . "$here/wine-prefix.sh"
-state="$ORVANE_BUILD_DIR/wine-session"
+state="$ORVANE_WINE_BUILD/wine-session"
+orvane_logs "$state/logs"
 
 start_display() {
   if [ -n "${DISPLAY:-}" ] && [ ! -f "$state/xvfb.pid" ]; then
@@ -24,11 +30,16 @@ start_display() {
   # Xvfb picks a free display number and writes it to the fd we give it.
   local fifo="$state/displayfd"
   rm -f "$fifo"; mkfifo "$fifo"
-  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$fifo" </dev/null >/dev/null 2>&1 &
+  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$fifo" </dev/null >"$state/logs/xvfb.log" 2>&1 &
   echo $! > "$state/xvfb.pid"
-  local num
-  read -r num < "$fifo"
+  local num=""
+  read -r -t 30 num < "$fifo" || true
   rm -f "$fifo"
+  if [ -z "$num" ]; then
+    echo "wine-session.sh: Xvfb did not start; its output:" >&2
+    sed 's/^/    /' "$state/logs/xvfb.log" >&2
+    exit 1
+  fi
   export DISPLAY=":$num"
   echo "export DISPLAY=:$num"
 }
@@ -50,6 +61,12 @@ REG
   orvane_prepare_prefix "$reg"
 }
 
+start_server() {
+  taskset -c "$ORVANE_WINE_CPU" wineserver -p </dev/null >/dev/null 2>&1
+  # The server answers once the prefix's services are up.
+  taskset -c "$ORVANE_WINE_CPU" timeout 300 wine wineboot </dev/null
+}
+
 case "$action" in
   start)
     mkdir -p "$state"
@@ -57,16 +74,22 @@ case "$action" in
     make_prefix
     # A persistent server saves about 0.4 s per program start; the virtual
     # desktop avoids a fixed 2 s wait whenever a top-level window closes.
-    taskset -c 0 wineserver -p </dev/null >/dev/null 2>&1
-    taskset -c 0 wine explorer.exe /desktop=Default,1024x768 </dev/null >/dev/null 2>&1 &
+    orvane_step "Starting the Wine server of $ORVANE_WINE_ARCH" start_server
+    taskset -c "$ORVANE_WINE_CPU" wine explorer.exe /desktop=Default,1024x768 </dev/null >"$state/logs/desktop.log" 2>&1 &
     echo $! > "$state/desktop.pid"
-    taskset -c 0 wine wineboot </dev/null >/dev/null 2>&1 || true
     # The desktop window appears a moment after its process starts; a test
     # that creates a window before then fails with an X BadWindow error.
-    for _ in $(seq 100); do
-      xwininfo -root -tree 2>/dev/null | grep -q '"Default - Wine desktop"' && break
+    desktop=""
+    for _ in $(seq 150); do
+      if xwininfo -root -tree 2>/dev/null | grep -q '"Default - Wine desktop"'; then desktop=yes; break; fi
       sleep 0.1
     done
+    if [ -z "$desktop" ]; then
+      echo "wine-session.sh: Wine's virtual desktop did not appear within 15 s; its output:" >&2
+      sed 's/^/    /' "$state/logs/desktop.log" >&2
+      exit 1
+    fi
+    echo "export ORVANE_WINE_BUILD=$ORVANE_WINE_BUILD"
     ;;
   stop)
     wineserver -k >/dev/null 2>&1 || true
@@ -79,5 +102,5 @@ case "$action" in
       rm -f "$state/xvfb.pid"
     fi
     ;;
-  *) echo "usage: $0 start|stop BUILD_DIR" >&2; exit 2 ;;
+  *) echo "usage: $0 start|stop WINDOWS_BUILD" >&2; exit 2 ;;
 esac

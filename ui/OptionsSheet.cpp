@@ -283,10 +283,10 @@ void* BuildVersionTemplate() {
   return block;
 }
 
-// The sheet's page records in their first published layout, 40 bytes each
-// and packed: the sheet steps through them by that size.
-static_assert(sizeof(PROPSHEETPAGEA_V1) == 40, "a 32-bit program's first page record");
-constexpr DWORD kSheetHeaderSize = 40;  // the first published header, up to its callback
+// The sheet's page records in their first published layout, packed: the
+// sheet steps through them by their size (40 bytes in the 32-bit program).
+// The header too is the first published one, up to its callback.
+const DWORD kSheetHeaderSize = PROPSHEETHEADERA_V1_SIZE;
 
 PROPSHEETPAGEA_V1 PageRecord(DWORD flags, DLGPROC procedure, LPARAM parameter) {
   PROPSHEETPAGEA_V1 page = {};

@@ -186,7 +186,7 @@ class ProgramTest : public testing::Test {
   }
 
   // What the program's saves write beside its settings goes with the test.
-  MachineEntries machineEntries_{"orvane.exe"};
+  MachineEntries machineEntries_{ORVANE_PROGRAM_FILE};
 };
 
 TEST_F(ProgramTest, FirstRunOpensCentredAndWritesTheOptionsAgainOnlyAtTheEnd) {

@@ -126,7 +126,7 @@ TEST_F(TrayTest, TaskbarEdgeFromTheBarsRectangle) {
     EXPECT_TRUE(EqualRect(&got, &c.rect));
     EXPECT_EQ(TaskbarEdge(nullptr, nullptr), c.edge);
   }
-  EXPECT_EQ(taskbar.positionSize, 36u);
+  EXPECT_EQ(taskbar.positionSize, sizeof(APPBARDATA));
 
   HWND window = Window();
   TaskbarEdge(window, nullptr);
@@ -172,7 +172,7 @@ TEST_F(TrayTest, PlacementCorrectedForABarAtTheLeftOrTop) {
     EXPECT_EQ(position.Height, 250) << c.name;
     EXPECT_EQ(position.Show, 7) << c.name;
   }
-  EXPECT_EQ(taskbar.stateSize, 36u);
+  EXPECT_EQ(taskbar.stateSize, sizeof(APPBARDATA));
 }
 
 TEST_F(TrayTest, MaximizedOrMinimizedWindowSavesItsRestoredRectangle) {

@@ -2,12 +2,13 @@
 # Gives the test prefix a drive D: on a scratch folder, or takes it away:
 # Wine maps each drive letter through a link in the prefix's dosdevices.
 #
-#   scratch-drive.sh create|remove
+#   scratch-drive.sh create|remove WINDOWS_BUILD
 set -e
 here=$(cd "$(dirname "$0")" && pwd)
+ORVANE_WINE_BUILD=${2:?a Windows build folder}
 . "$here/../../scripts/wine-env.sh"
 link="$WINEPREFIX/dosdevices/d:"
-target="$ORVANE_BUILD_DIR/scratch-drive-d"
+target="$ORVANE_WINE_BUILD/scratch-drive-d"
 case "$1" in
   create)
     # Never take over a drive D: that is not the tests' own.
@@ -21,5 +22,5 @@ case "$1" in
     if [ "$(readlink "$link" 2>/dev/null)" = "$target" ]; then rm -f "$link"; fi
     rm -rf "$target"
     ;;
-  *) echo "usage: $0 create|remove" >&2; exit 2 ;;
+  *) echo "usage: $0 create|remove WINDOWS_BUILD" >&2; exit 2 ;;
 esac

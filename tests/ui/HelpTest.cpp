@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -230,7 +231,7 @@ DWORD WINAPI OpenGeneralTopic(LPVOID result) {
 TEST_F(Help, TheBuiltHelpFileOpensItsTopicInTheHelpProgram) {
   RouteHelpCallsForTest(nullptr);
   char built[kPathSize];
-  lstrcpyA(built, "Z:" ORVANE_TEST_PROGRAM_DIR "/orvane.hlp");
+  lstrcpyA(built, "Z:" ORVANE_TEST_PROGRAM_DIR "/" ORVANE_HELP_FILE);
   ASSERT_NE(GetFileAttributesA(built), INVALID_FILE_ATTRIBUTES) << built;
   lstrcpyA(App().paths.helpFile, built);
   App().mainWindow = nullptr;
@@ -305,7 +306,27 @@ TEST_F(Fonts, ACancelledFontDialogChangesNothing) {
   EXPECT_EQ(colour, RGB(1, 2, 3));
 }
 
+int CALLBACK CollectFace(const LOGFONTA* font, const TEXTMETRICA*, DWORD, LPARAM faces) {
+  if (font->lfFaceName[0] != '@') reinterpret_cast<std::set<std::string>*>(faces)->insert(font->lfFaceName);
+  return 1;
+}
+
+// The first face, by name, that the screen really has: which faces a fresh
+// prefix offers differs between machines and between 32- and 64-bit Wine.
+std::string FirstScreenFace() {
+  std::set<std::string> faces;
+  HDC screen = GetDC(nullptr);
+  LOGFONTA all{};
+  all.lfCharSet = DEFAULT_CHARSET;
+  EnumFontFamiliesExA(screen, &all, CollectFace, reinterpret_cast<LPARAM>(&faces), 0);
+  ReleaseDC(nullptr, screen);
+  return faces.empty() ? std::string() : *faces.begin();
+}
+
 TEST_F(Fonts, AChosenFontReplacesTheListFont) {
+  const std::string storedFace = FirstScreenFace();
+  ASSERT_FALSE(storedFace.empty());
+  lstrcpynA(DisplayFont().Font.lfFaceName, storedFace.c_str(), LF_FACESIZE);
   HFONT oldFont = CreateFontIndirectA(&DisplayFont().Font);
   App().listFont = oldFont;
   std::string chosenFace;
@@ -315,12 +336,12 @@ TEST_F(Fonts, AChosenFontReplacesTheListFont) {
     HWND faces = GetDlgItem(dialog, cmb1);
     char current[LF_FACESIZE] = "";
     GetWindowTextA(faces, current, sizeof current);
-    EXPECT_STREQ(current, "Arial");
+    EXPECT_STREQ(current, storedFace.c_str());
     const int count = static_cast<int>(SendMessageA(faces, CB_GETCOUNT, 0, 0));
     for (int i = 0; i < count && chosenFace.empty(); ++i) {
       char face[LF_FACESIZE * 2] = "";
       SendMessageA(faces, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(face));
-      if (lstrcmpiA(face, "Arial") != 0 && face[0] != '@') {
+      if (lstrcmpiA(face, storedFace.c_str()) != 0 && face[0] != '@') {
         chosenFace = face;
         SendMessageA(faces, CB_SETCURSEL, i, 0);
         SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(cmb1, CBN_SELCHANGE), reinterpret_cast<LPARAM>(faces));
