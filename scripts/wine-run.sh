@@ -12,7 +12,7 @@
 set -e
 here=$(cd "$(dirname "$0")" && pwd)
 if [ "${1:-}" = "--build" ]; then
-  ORVANE_WINE_BUILD=$2
+  ORVANE_WINE_BUILD=$(cd "$2" && pwd)
   shift 2
 fi
 if [ -z "${ORVANE_WINE_BUILD:-}" ]; then

@@ -67,8 +67,23 @@ start_server() {
   taskset -c "$ORVANE_WINE_CPU" timeout 300 wine wineboot </dev/null
 }
 
+stop_session() {
+  wineserver -k >/dev/null 2>&1 || true
+  if [ -f "$state/desktop.pid" ]; then
+    kill "$(cat "$state/desktop.pid")" 2>/dev/null || true
+    rm -f "$state/desktop.pid"
+  fi
+  if [ -f "$state/xvfb.pid" ]; then
+    kill "$(cat "$state/xvfb.pid")" 2>/dev/null || true
+    rm -f "$state/xvfb.pid"
+  fi
+}
+
 case "$action" in
   start)
+    # A session of this build that was never stopped would hold the prefix
+    # on another display: it goes first.
+    stop_session
     mkdir -p "$state"
     start_display
     make_prefix
@@ -92,15 +107,7 @@ case "$action" in
     echo "export ORVANE_WINE_BUILD=$ORVANE_WINE_BUILD"
     ;;
   stop)
-    wineserver -k >/dev/null 2>&1 || true
-    if [ -f "$state/desktop.pid" ]; then
-      kill "$(cat "$state/desktop.pid")" 2>/dev/null || true
-      rm -f "$state/desktop.pid"
-    fi
-    if [ -f "$state/xvfb.pid" ]; then
-      kill "$(cat "$state/xvfb.pid")" 2>/dev/null || true
-      rm -f "$state/xvfb.pid"
-    fi
+    stop_session
     ;;
   *) echo "usage: $0 start|stop WINDOWS_BUILD" >&2; exit 2 ;;
 esac
