@@ -110,8 +110,16 @@ vnc_port=$(free_port 5900)
 x11vnc -display "$DISPLAY" -rfbport "$vnc_port" -localhost -nopw -forever -shared -quiet \
   </dev/null >"$home_dir/x11vnc.log" 2>&1 &
 pids+=($!)
+# The served folder: noVNC's files, the page that frames them and a status
+# the page reads, so that the tab says when Orvane has ended.
+web="$home_dir/web"
+rm -rf "$web"
+mkdir -p "$web"
+ln -s /usr/share/novnc/* "$web/"
+cp "$root/scripts/web/orvane.html" "$web/"
+echo running > "$web/status.txt"
 web_port=$(free_port "${ORVANE_WEB_PORT:-6080}")
-websockify --web /usr/share/novnc "127.0.0.1:$web_port" "127.0.0.1:$vnc_port" \
+websockify --web "$web" "127.0.0.1:$web_port" "127.0.0.1:$vnc_port" \
   </dev/null >"$home_dir/websockify.log" 2>&1 &
 pids+=($!)
 
@@ -124,7 +132,7 @@ echo
 echo "Orvane is running on a private display. Open this address in a browser"
 echo "on this machine:"
 echo
-echo "    http://localhost:$web_port/vnc.html?autoconnect=1&resize=scale"
+echo "    http://localhost:$web_port/orvane.html"
 echo
 echo "Close Orvane (File > Exit) or press Ctrl+C here to stop."
 echo
@@ -142,3 +150,7 @@ done
 while pgrep -fx -- "$program" >/dev/null; do
   sleep 1
 done
+# The page polls once a second: give it the word before the server stops.
+echo ended > "$web/status.txt"
+echo "Orvane has ended; the private display and the browser server are stopped."
+sleep 2
