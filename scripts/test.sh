@@ -72,9 +72,9 @@ run_ctest "native core" "$build/native" "$@"
 # 2. What this machine runs, said before the Windows tests.
 orvane_probe_32bit "$build"
 if [ "$ORVANE_RUNS_32BIT" = yes ]; then
-  echo "This machine runs 32-bit programs: testing the 64-bit and the 32-bit Windows build." >&2
+  echo "Machine check: this machine runs 32-bit programs: both Windows builds are built and tested." >&2
 else
-  echo "This machine runs only 64-bit programs: $ORVANE_32BIT_WHY; both Windows builds are built, the 64-bit build is tested." >&2
+  echo "Machine check: $ORVANE_32BIT_WHY: both Windows builds are built, only the 64-bit build is tested." >&2
 fi
 
 # 3. Both Windows programs, always built.

@@ -303,10 +303,14 @@ TEST_F(ProgramTest, AccessPassword) {
       Press(prompt, IDOK);
       HWND box = program.Box("Invalid Password");
       ASSERT_NE(box, nullptr) << attempt;
+      // The box can be found a moment before its text is in place.
+      WaitFor([&] { return !BoxText(box).empty(); });
       EXPECT_EQ(BoxText(box), std::string("\rInvalid password detected...\r\r") +
                                   (attempt == 3 ? "Program access denied" : "Please enter your password again."));
       EXPECT_EQ(FindProcessWindow(program.Id(), "OrvaneAppClass", nullptr), nullptr);
       Press(box, IDOK);
+      // The press is posted: the next attempt must not find this box again.
+      EXPECT_TRUE(WaitFor([&] { return !IsWindow(box); })) << attempt;
     }
     EXPECT_EQ(program.ExitCode(), 0);
     EXPECT_EQ(Snapshot(), before);
