@@ -56,12 +56,12 @@ done
 # elsewhere; each has a Wine prefix of its own kind for its settings.
 orvane_probe_32bit "$build"
 if [ "$ORVANE_RUNS_32BIT" = yes ]; then
-  echo "This machine runs 32-bit programs: starting the 32-bit program, orvane.exe."
+  echo "Machine check: this machine runs 32-bit programs: starting the 32-bit program, orvane.exe."
   ORVANE_WINE_BUILD=$build/win
   program="$home_dir/program/orvane.exe"
   prefix="$home_dir/wine-prefix"
 else
-  echo "This machine runs only 64-bit programs ($ORVANE_32BIT_WHY): starting the 64-bit program, orvane64.exe."
+  echo "Machine check: $ORVANE_32BIT_WHY: starting the 64-bit program, orvane64.exe."
   ORVANE_WINE_BUILD=$build/win64
   program="$home_dir/program/orvane64.exe"
   prefix="$home_dir/wine-prefix64"
