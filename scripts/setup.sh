@@ -53,5 +53,6 @@ if printf '%s\n' "${missing[@]}" | grep -q ':i386$' && ! dpkg --print-foreign-ar
   orvane_step "Adding the i386 architecture to dpkg" dpkg --add-architecture i386
 fi
 orvane_step "Reading the Debian package lists (apt-get update)" apt-get update -q
-orvane_step "Downloading and installing the packages with what they need (the largest step)" \
-  apt-get install -y -q "${missing[@]}"
+orvane_step "Downloading the packages and what they need (the largest step)" \
+  apt-get install -y -q --download-only "${missing[@]}"
+orvane_step "Installing and configuring them" apt-get install -y -q "${missing[@]}"
