@@ -208,11 +208,30 @@ Outcome Conversion::PutInPlace(const char* finalName) {
     }
     return Outcome::Converted;
   }
+  // A copy over the source itself (an encrypted file that carries its
+  // original name) may have emptied the source before it failed: the
+  // temporary file then holds the only whole copy and is kept.
+  auto failed = [&] {
+    if (lstrcmpiA(finalName, path) != 0) return Discard(Outcome::Failed);
+    source.Close();
+    ShowMessage(owner, IDS_PROGRAM_NAME, IDS_RESULT_KEPT, path, temporaryName);
+    return Outcome::Failed;
+  };
   if (!CopyFileA(temporaryName, finalName, FALSE)) {
     ShowMessage(owner, IDS_PROGRAM_NAME, IDS_FILE_COPY_FAILED, temporaryName, finalName,
                 static_cast<unsigned>(GetLastError()));
-    return Discard(Outcome::Failed);
+    return failed();
   }
+  // The copy reaches the disk before the temporary file goes and before an
+  // encryption's "Cleanup" touches the plain file: a power cut in between
+  // must not leave neither.
+  ScopedFile placed;
+  if (!placed.Take(CreateFileA(finalName, GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr)) ||
+      !FlushFileBuffers(placed.get())) {
+    ShowMessage(owner, IDS_PROGRAM_NAME, IDS_FILE_FLUSH_FAILED, finalName, Code(GetLastError()));
+    return failed();
+  }
+  placed.Close();
   if (!DeleteFileA(temporaryName)) {
     ShowMessage(owner, IDS_PROGRAM_NAME, IDS_FILE_DELETE_FAILED, temporaryName, Code(GetLastError()));
     return Outcome::Failed;

@@ -111,7 +111,9 @@ class Conversion {
   Outcome FinishTemporary(DWORD end);
   // Moves the temporary file to `finalName`, or copies it over a file of
   // that name and deletes it. When the move or the copy fails, the
-  // temporary file is discarded (and the source closed).
+  // temporary file is discarded (and the source closed), unless the copy
+  // went over the source itself: the source may then be incomplete, and
+  // the temporary file is kept and named in a box.
   Outcome PutInPlace(const char* finalName);
   // Reports nothing: closes both files and deletes the temporary file.
   Outcome Discard(Outcome outcome);

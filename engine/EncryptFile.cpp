@@ -49,12 +49,13 @@ void ReportClearing(const Conversion& c, int pass, int passes, std::uint64_t blo
 // One pass (number `pass` of `passes`) over the whole plain file: from
 // offset 0, every 16 KB block is overwritten in full with `pattern` (so the
 // file grows to a whole number of blocks), a run of blocks per write. On
-// failure the plain file is closed and the failure reported.
+// failure the plain file is closed and the failure reported under the name
+// the file has by then, the temporary one.
 bool OverwritePass(Conversion& c, unsigned char pattern, int pass, int passes) {
   if (!SeekTo(c.source.get(), 0)) {
     const DWORD error = GetLastError();
     c.source.Close();
-    ShowMessage(c.owner, IDS_PROGRAM_NAME, IDS_FILE_SEEK_FAILED, c.path, 0u, static_cast<int>(error));
+    ShowMessage(c.owner, IDS_PROGRAM_NAME, IDS_FILE_SEEK_FAILED, c.temporaryName, 0u, static_cast<int>(error));
     return false;
   }
   std::memset(buffer, pattern, sizeof buffer);
@@ -66,7 +67,7 @@ bool OverwritePass(Conversion& c, unsigned char pattern, int pass, int passes) {
     if (injected != 0 || !WriteAll(c.source.get(), buffer, count)) {
       const DWORD error = GetLastError();
       c.source.Close();
-      ShowMessage(c.owner, IDS_PROGRAM_NAME, IDS_CLEARING_FAILED, c.path, static_cast<int>(error));
+      ShowMessage(c.owner, IDS_PROGRAM_NAME, IDS_CLEARING_FAILED, c.temporaryName, static_cast<int>(error));
       return false;
     }
     ReportClearing(c, pass, passes, block + count / kBlockSize, blocks);
@@ -80,7 +81,7 @@ bool FlushPass(Conversion& c) {
   if (FlushFileBuffers(c.source.get())) return true;
   const DWORD error = GetLastError();
   c.source.Close();
-  ShowMessage(c.owner, IDS_PROGRAM_NAME, IDS_FILE_FLUSH_FAILED, c.path, static_cast<int>(error));
+  ShowMessage(c.owner, IDS_PROGRAM_NAME, IDS_FILE_FLUSH_FAILED, c.temporaryName, static_cast<int>(error));
   return false;
 }
 
@@ -124,24 +125,25 @@ Outcome DeletionFailed(Conversion& c, const char* name, DWORD error) {
 // a crash leaves them as a ".tmp" file, which the lists refuse. A rename
 // that fails leaves both files whole and is reported as a failed deletion.
 // Remains whose clearing failed are still deleted: the encrypted file is
-// complete, and a partly cleared file is of use to nobody.
+// complete, and a partly cleared file is of use to nobody; remains that
+// cannot be deleted are named in a box of their own.
 Outcome ClearAndDelete(Conversion& c) {
   CallCleanupHook(CleanupMoment::ReleasingPlainName, c.path);
   if (!MoveFileA(c.path, c.temporaryName)) return DeletionFailed(c, c.path, GetLastError());
   if (!c.source.Take(CreateFileA(c.temporaryName, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                                  FILE_ATTRIBUTE_NORMAL, nullptr))) {
     const DWORD error = GetLastError();
-    // Nothing has been overwritten yet: the file gets its name back.
-    MoveFileA(c.temporaryName, c.path);
-    return DeletionFailed(c, c.path, error);
+    // Nothing has been overwritten yet: the file gets its name back. Should
+    // that fail too, the box says where the untouched file now is.
+    if (MoveFileA(c.temporaryName, c.path)) return DeletionFailed(c, c.path, error);
+    ShowMessage(c.owner, IDS_PROGRAM_NAME, IDS_FILE_RENAME_FAILED, c.temporaryName, c.path,
+                static_cast<int>(GetLastError()));
+    return DeletionFailed(c, c.temporaryName, error);
   }
   const bool cleared = ClearPlainFile(c);
   c.source.Close();
   CallCleanupHook(CleanupMoment::DeletingRemains, c.temporaryName);
-  if (!DeleteFileA(c.temporaryName)) {
-    // After a failed clearing its box has been shown; one box per failure.
-    return cleared ? DeletionFailed(c, c.temporaryName, GetLastError()) : Outcome::Failed;
-  }
+  if (!DeleteFileA(c.temporaryName)) return DeletionFailed(c, c.temporaryName, GetLastError());
   return cleared ? Outcome::Converted : Outcome::Failed;
 }
 

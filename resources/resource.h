@@ -142,6 +142,7 @@
 #define IDS_FILE_TRUNCATED       2019  // decoding: the file ends inside its header
 #define IDS_NAME_TOO_LONG        2020  // a result name would pass 255 characters
 #define IDS_PATH_TOO_LONG        2021  // a dropped or chosen path passes 255 characters
+#define IDS_RESULT_KEPT          2022  // a result that could not replace its source stays under its temporary name
 #define IDS_CONFIRM_QUIT_LISTED  2050
 
 // ---- Key entry dialogs (resources/KeyDialogs.rc) -------------------------

@@ -11,6 +11,7 @@
 #include "engine/Converters.h"
 #include "core/KeyHash.h"
 #include "tests/engine/ConverterFixture.h"
+#include "tests/support/DialogDriver.h"
 
 namespace {
 
@@ -460,13 +461,17 @@ TEST_F(ConverterTest, CleanupFailuresNeverLeaveClearedBytesUnderThePlainName) {
     WriteBytes(path, plain);
     cleanupFault = c.fault;
 
-    std::string box;
+    // Every box names the file as it is on disk by then: the plain file
+    // clears under the temporary name, and remains that cannot be deleted
+    // after a failed clearing get a box of their own.
+    std::vector<std::string> boxes;
     if (c.fault.failingWrite >= 0) {
-      box = "File: " + path + "\r\rError detected clearing the disk file\rCode 112";
-    } else {
-      box = "File: " + (c.plainKept ? path : temporary) + "\r\rError detected deleting this disk file\rCode 32";
+      boxes.push_back("File: " + temporary + "\r\rError detected clearing the disk file\rCode 112");
     }
-    EXPECT_EQ(Encrypt(path, {box}), 0);
+    if (c.fault.failingWrite < 0 || c.remainsKept) {
+      boxes.push_back("File: " + (c.plainKept ? path : temporary) + "\r\rError detected deleting this disk file\rCode 32");
+    }
+    EXPECT_EQ(Encrypt(path, boxes), 0);
     if (cleanupFault.held != INVALID_HANDLE_VALUE) CloseHandle(cleanupFault.held);
     cleanupFault = CleanupFault{};
 
@@ -551,7 +556,7 @@ TEST_F(ConverterTest, AVolumeThatRunsFullWhileClearingLeavesTheEncryptedFileToDe
   const DWORD fullCode = FullVolumeCode(volume + "probe.bin");
   ASSERT_NE(fullCode, 0u);
 
-  EXPECT_EQ(Encrypt(path, {"File: " + path + "\r\rError detected clearing the disk file\rCode " +
+  EXPECT_EQ(Encrypt(path, {"File: " + volume + "Report.tmp\r\rError detected clearing the disk file\rCode " +
                            std::to_string(fullCode)}),
             0);
   EXPECT_FALSE(PathExists(path));
@@ -564,6 +569,58 @@ TEST_F(ConverterTest, AVolumeThatRunsFullWhileClearingLeavesTheEncryptedFileToDe
   ASSERT_TRUE(DeleteFileA(filler.c_str()));
   ASSERT_EQ(Decode(encryptedPath), 1);
   EXPECT_TRUE(SameBytes(ReadBytes(path), plain));
+  DeleteFileA(path.c_str());
+}
+
+// An encrypted file that carries its original name (x.doc holding the
+// encryption of x.doc) is replaced by copying the decoded file over it. On
+// a volume that runs full during that copy, the encrypted file is already
+// cut short: the decoded file must be kept under its temporary name, and
+// the box must say so. The encrypted body is a hole (a sparse file), so that
+// the decoded file fills most of the volume and the copy cannot fit.
+TEST_F(ConverterTest, ASelfNamedDecodeThatRunsTheVolumeFullKeepsTheDecodedFile) {
+  const std::string volume = SmallVolume();
+  if (!PathExists(volume + "mounted")) GTEST_SKIP() << "no small volume at " << volume << " (mounting needs root)";
+  options.Cleanup = 1;
+  ULARGE_INTEGER room = {};
+  ASSERT_TRUE(GetDiskFreeSpaceExA(volume.c_str(), &room, nullptr, nullptr));
+  const DWORD body = static_cast<DWORD>(room.QuadPart * 3 / 4) & ~DWORD{4095};
+  auto makeSelfNamed = [&](const std::string& path) {
+    WriteBytes(path, reference::Header("OrvaneHdrBlk", reference::CheckValue(JobKey()), path));
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    SetFilePointer(file, static_cast<LONG>(kHeaderSize + body), nullptr, FILE_BEGIN);
+    ASSERT_TRUE(SetEndOfFile(file));
+    CloseHandle(file);
+  };
+  // The same file in the roomy scratch folder decodes in place: what the
+  // decoded content must be.
+  makeSelfNamed(In("Self.doc"));
+  ASSERT_EQ(Decode(In("Self.doc")), 1);
+  const std::string decoded = ReadBytes(In("Self.doc"));
+  ASSERT_EQ(decoded.size(), body);
+
+  const std::string path = volume + "Self.doc";
+  const std::string kept = volume + "Self.tmp";
+  makeSelfNamed(path);
+  std::vector<std::string> shown;
+  DialogScript script;
+  for (int i = 0; i < 2; ++i) {
+    script.Expect("Orvane", [&shown](HWND box) {
+      shown.push_back(ItemText(box, 101));
+      PressButton(box, IDOK);
+    });
+  }
+  ConversionJob* job = CreateConversionJob(owner, nullptr, path.c_str(), keyValue, &options);
+  ASSERT_NE(job, nullptr);
+  EXPECT_EQ(script.Run([&] { return DecodeFile(job); }), 0);
+  ASSERT_EQ(shown.size(), 2u) << script.Report();
+  EXPECT_EQ(shown[0].rfind("File: " + kept + "\r\rError detected copying this file\rTo: " + path, 0), 0u) << shown[0];
+  EXPECT_EQ(shown[1], "File: " + path + "\r\rThis file may now be incomplete. Its converted content is complete\r"
+                      "and has been kept in the file\r\r" + kept + "\r\rRename that file to use it.");
+  ASSERT_TRUE(PathExists(kept));
+  EXPECT_TRUE(SameBytes(ReadBytes(kept), decoded));
+  DeleteFileA(kept.c_str());
   DeleteFileA(path.c_str());
 }
 
