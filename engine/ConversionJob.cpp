@@ -20,12 +20,26 @@ ProgressWatcher progressWatcher = nullptr;
 bool lookedThisFile = false;
 DWORD lastLook = 0;
 
-// Esc as a key or a character; Ctrl-C as the character 3 (a key the message
-// loop translated before the conversion began) or as the C key pressed with
-// Ctrl held (while a file is converted nothing translates keys).
+// A queue holds at most 10,000 messages; a look takes no more than that.
+constexpr int kMostKeysPerLook = 10000;
+
+// Esc as a key pressed or a character; Ctrl-C as the character 3 (a key the
+// message loop translated before the conversion began) or as the C key
+// pressed with Ctrl held (while a file is converted nothing translates
+// keys). A key released counts for nothing: closing a box with Esc leaves
+// the Esc key's release behind for the window under it.
 bool IsCancelKey(const MSG& message) {
-  if (message.wParam == kEscapeKey || message.wParam == kControlC) return true;
-  return message.message == WM_KEYDOWN && message.wParam == 'C' && GetKeyState(VK_CONTROL) < 0;
+  switch (message.message) {
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN:
+      return message.wParam == VK_ESCAPE || message.wParam == VK_CANCEL ||
+             (message.wParam == 'C' && GetKeyState(VK_CONTROL) < 0);
+    case WM_CHAR:
+    case WM_SYSCHAR:
+      return message.wParam == kEscapeKey || message.wParam == kControlC;
+    default:
+      return false;
+  }
 }
 
 }  // namespace
@@ -68,12 +82,18 @@ int AbortRequested(HWND window) {
   lastLook = now;
 
   if (!window) window = App().mainWindow;
+  // Every key waiting is taken, so that keys held down or typed ahead cannot
+  // outlast the run, nor hide an Esc behind them until long after.
+  int cancel = 0;
   MSG message;
-  if (!PeekMessageA(&message, window, WM_KEYFIRST, WM_KEYLAST, PM_NOREMOVE)) return 0;
-  // A quit request is found whatever the filter; it stays for the main loop.
-  if (message.message == WM_QUIT) return 0;
-  if (GetMessageA(&message, window, WM_KEYFIRST, WM_KEYLAST) != 1) return 0;
-  return IsCancelKey(message) ? 1 : 0;
+  for (int taken = 0; taken < kMostKeysPerLook; ++taken) {
+    if (!PeekMessageA(&message, window, WM_KEYFIRST, WM_KEYLAST, PM_NOREMOVE)) break;
+    // A quit request is found whatever the filter; it stays for the main loop.
+    if (message.message == WM_QUIT) break;
+    if (!PeekMessageA(&message, window, WM_KEYFIRST, WM_KEYLAST, PM_REMOVE)) break;
+    if (IsCancelKey(message)) cancel = 1;
+  }
+  return cancel;
 }
 
 void WatchProgress(ProgressWatcher watcher) { progressWatcher = watcher; }

@@ -39,10 +39,10 @@ ConversionJob* CreateConversionJob(HWND owner, HWND list, const char* path, DWOR
 // block was freed.
 bool ReleaseConversionJob(ConversionJob* job);
 
-// Whether the user asked to cancel: takes at most one keyboard message
-// (WM_KEYFIRST to WM_KEYLAST) of `window`'s queue (none: the main window)
-// and returns 1 when it was Esc or Ctrl-C, else 0. Every other key message
-// taken is dropped, neither translated nor dispatched. The queue is looked
+// Whether the user asked to cancel: takes every keyboard message
+// (WM_KEYFIRST to WM_KEYLAST) waiting in `window`'s queue (none: the main
+// window) and returns 1 when one of them pressed Esc or Ctrl-C, else 0. The
+// messages taken are dropped, neither translated nor dispatched. The queue is looked
 // at only when 50 ms have passed since the last look, so that the converters
 // can ask twice per 16 KB block at no cost; the first call after
 // ResetAbortPolling always looks.

@@ -260,6 +260,64 @@ TEST_F(RunConversionTest, EscDuringTheSecondFileStopsTheRun) {
   EXPECT_EQ(options_.Busy, kIdle);
 }
 
+// A failure box closed with Esc leaves the key's release in the queue of the
+// window under it; the next file must not take it for a cancel.
+TEST_F(RunConversionTest, EscClosingAFailureBoxLetsTheRunGoOn) {
+  TempFolder folder("run-box-escape");
+  const std::string first = folder.MakeFile("first.txt", Content(5000, 3));
+  const std::string second = folder.MakeFile("second.txt", Content(300000, 4));
+  const std::string third = folder.MakeFile("third.txt", Content(5000, 5));
+  for (const std::string& path : {first, second, third}) AddListedFile(List(IDC_ENCRYPT_LIST), path.c_str());
+  SetFileAttributesA(first.c_str(), FILE_ATTRIBUTE_READONLY);
+
+  DialogScript script;
+  TypeKey(script, kEncryptKeyTitle);
+  script.Expect("Orvane", [&](HWND box) {
+    PressButton(box, IDOK);
+    // Esc went down in the box and comes up in the list behind it.
+    PostMessageA(List(IDC_ENCRYPT_LIST), WM_KEYUP, VK_ESCAPE, 0xC0010001);
+  });
+  const int result = script.Run([&] { return RunConversion(window_, kRunEncrypt, &options_); });
+  ASSERT_TRUE(script.Passed()) << script.Report();
+
+  EXPECT_EQ(result, 1);
+  EXPECT_EQ(Listed(IDC_ENCRYPT_LIST), std::vector<std::string>{first});
+  EXPECT_TRUE(Exists(folder.Path("second.(=txt=)")));
+  EXPECT_TRUE(Exists(folder.Path("third.(=txt=)")));
+  EXPECT_EQ(StatusText(), "2 files successfully encrpyted ...");
+  SetFileAttributesA(first.c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+// Keys held down or typed during a run pile up faster than a look every
+// 50 ms could take them one by one: each look takes them all, an Esc behind
+// them cancels at once, and none is left to act after the run.
+TEST_F(RunConversionTest, ABurstOfKeysDuringARunIsTakenAndAnEscBehindItIsSeen) {
+  TempFolder folder("run-key-burst");
+  const std::string first = folder.MakeFile("first.txt", Content(300000, 6));
+  const std::string second = folder.MakeFile("second.txt", Content(300000, 7));
+  for (const std::string& path : {first, second}) AddListedFile(List(IDC_ENCRYPT_LIST), path.c_str());
+
+  const std::string firstStarts = "Encrypting " + first + " ...";
+  WindowSpy statusSpy(App().statusBar, [&](UINT message, WPARAM, LPARAM lParam) {
+    RecordStatus(message, lParam);
+    if (message == SB_SETTEXTA && firstStarts == reinterpret_cast<const char*>(lParam)) {
+      for (int i = 0; i < 400; ++i) PostMessageA(List(IDC_ENCRYPT_LIST), WM_KEYDOWN, VK_DELETE, 0x00530001);
+      PostMessageA(List(IDC_ENCRYPT_LIST), WM_KEYDOWN, VK_ESCAPE, 0x00010001);
+    }
+  });
+  DialogScript script;
+  TypeKey(script, kEncryptKeyTitle);
+  const int result = script.Run([&] { return RunConversion(window_, kRunEncrypt, &options_); });
+  ASSERT_TRUE(script.Passed()) << script.Report();
+
+  EXPECT_EQ(result, 0);  // nothing was converted
+  EXPECT_TRUE(StatusSeen("Encrypting of " + first + " canceled"));
+  EXPECT_EQ(Listed(IDC_ENCRYPT_LIST), (std::vector<std::string>{first, second}));
+  EXPECT_EQ(ReadFileBytes(first), Content(300000, 6));
+  MSG left;
+  EXPECT_FALSE(PeekMessageA(&left, window_, WM_KEYFIRST, WM_KEYLAST, PM_NOREMOVE)) << "a key outlived the run";
+}
+
 // A cancelled key dialog: no run at all. An empty list: the key is still
 // asked and the count is 0.
 TEST_F(RunConversionTest, CancelledKeyDialogWritesNothingAndAnEmptyListCountsNothing) {
