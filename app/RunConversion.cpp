@@ -54,6 +54,84 @@ class CostedUpdate {
   LARGE_INTEGER start_;
 };
 
+// How often the window is repainted while small files go by: ten pictures a
+// second show the list shrinking and the status line changing as smoothly
+// as the eye follows them, and spare the run a repaint per file and per
+// status text, each of which costs as much as converting a small file.
+constexpr DWORD kFrameInterval = 100;
+
+// The converted entries leave the list a picture at a time. Removing an
+// entry scrolls the list and redraws its scroll bar at once, which under
+// Wine costs far more than the removal itself; with the list's redrawing
+// held, the removals of a picture cost one repaint together. Before a box
+// opens, the entries waiting are removed, so that the list behind the box
+// is as it would have been with each entry removed at once.
+class ConvertedEntries {
+ public:
+  ConvertedEntries(HWND mainWindow, HWND list)
+      : mainWindow_(mainWindow), list_(list), lastRemoval_(GetTickCount()) {
+    current_ = this;
+    PaceRepaints(kFrameInterval, CatchUpForBox);
+  }
+  ~ConvertedEntries() {
+    PaceRepaints(0);
+    current_ = nullptr;
+    Remove();
+    UpdateWindow(mainWindow_);
+  }
+  ConvertedEntries(const ConvertedEntries&) = delete;
+  ConvertedEntries& operator=(const ConvertedEntries&) = delete;
+
+  // Notes that entry `index` was converted; it stays listed until removed.
+  // Every entry noted lies before the entries the run has still to read.
+  void Add(int index) { indexes_.push_back(index); }
+
+  // Removes the noted entries when a picture is due; returns how many.
+  int RemoveWhenDue() { return GetTickCount() - lastRemoval_ >= kFrameInterval ? Remove() : 0; }
+
+  // How many noted entries were removed since the last call for a box or
+  // a repaint during a file.
+  int TakeRemovedMeanwhile() {
+    const int removed = removedMeanwhile_;
+    removedMeanwhile_ = 0;
+    return removed;
+  }
+
+  // Removes the entries waiting and repaints: before a box opens, and
+  // whenever a long file repaints the window, so that no converted entry
+  // stays listed (and counted in the caption) while a long file goes on.
+  static void CatchUp(HWND mainWindow) {
+    if (current_) current_->removedMeanwhile_ += current_->Remove();
+    UpdateWindow(mainWindow);
+  }
+
+ private:
+  int Remove() {
+    lastRemoval_ = GetTickCount();
+    if (indexes_.empty()) return 0;
+    SendMessageA(list_, WM_SETREDRAW, FALSE, 0);
+    RemoveListedFiles(list_, indexes_.data(), static_cast<int>(indexes_.size()));
+    SendMessageA(list_, WM_SETREDRAW, TRUE, 0);
+    const int removed = static_cast<int>(indexes_.size());
+    indexes_.clear();
+    UpdateWindow(mainWindow_);
+    return removed;
+  }
+
+  static void CatchUpForBox() {
+    if (current_) CatchUp(current_->mainWindow_);
+  }
+
+  static ConvertedEntries* current_;
+  HWND mainWindow_;
+  HWND list_;
+  std::vector<int> indexes_;
+  DWORD lastRemoval_;
+  int removedMeanwhile_ = 0;
+};
+
+ConvertedEntries* ConvertedEntries::current_ = nullptr;
+
 class FileProgress {
  public:
   explicit FileProgress(HWND mainWindow) : window_(mainWindow) {
@@ -89,6 +167,7 @@ class FileProgress {
     const DWORD now = GetTickCount();
     if (self->repainted_ && now - self->lastRepaint_ < kRepaintInterval) return;
     CostedUpdate cost;
+    ConvertedEntries::CatchUp(self->window_);
     const int percent = static_cast<int>(done * 100 / total);
     if (percent != self->percent_ && (!self->captioned_ || now - self->lastCaption_ >= kCaptionInterval)) {
       self->captioned_ = true;
@@ -101,7 +180,6 @@ class FileProgress {
     }
     self->repainted_ = true;
     self->lastRepaint_ = now;
-    UpdateWindow(self->window_);
   }
 
   static FileProgress* current_;
@@ -126,76 +204,6 @@ void LogRunLine(const ProgramOptions* options, UINT lineId) {
   LogWrite(0);
 }
 
-// How often the window is repainted while small files go by: ten pictures a
-// second show the list shrinking and the status line changing as smoothly
-// as the eye follows them, and spare the run a repaint per file and per
-// status text, each of which costs as much as converting a small file.
-constexpr DWORD kFrameInterval = 100;
-
-// The converted entries leave the list a picture at a time. Removing an
-// entry scrolls the list and redraws its scroll bar at once, which under
-// Wine costs far more than the removal itself; with the list's redrawing
-// held, the removals of a picture cost one repaint together. Before a box
-// opens, the entries waiting are removed, so that the list behind the box
-// is as it would have been with each entry removed at once.
-class ConvertedEntries {
- public:
-  ConvertedEntries(HWND mainWindow, HWND list)
-      : mainWindow_(mainWindow), list_(list), lastRemoval_(GetTickCount()) {
-    current_ = this;
-    PaceRepaints(kFrameInterval, CatchUp);
-  }
-  ~ConvertedEntries() {
-    PaceRepaints(0);
-    current_ = nullptr;
-    Remove();
-    UpdateWindow(mainWindow_);
-  }
-  ConvertedEntries(const ConvertedEntries&) = delete;
-  ConvertedEntries& operator=(const ConvertedEntries&) = delete;
-
-  // Notes that entry `index` was converted; it stays listed until removed.
-  // Every entry noted lies before the entries the run has still to read.
-  void Add(int index) { indexes_.push_back(index); }
-
-  // Removes the noted entries when a picture is due; returns how many.
-  int RemoveWhenDue() { return GetTickCount() - lastRemoval_ >= kFrameInterval ? Remove() : 0; }
-
-  // How many noted entries were removed for a box since the last call.
-  int TakeRemovedForBox() {
-    const int removed = removedForBox_;
-    removedForBox_ = 0;
-    return removed;
-  }
-
- private:
-  int Remove() {
-    lastRemoval_ = GetTickCount();
-    if (indexes_.empty()) return 0;
-    SendMessageA(list_, WM_SETREDRAW, FALSE, 0);
-    RemoveListedFiles(list_, indexes_.data(), static_cast<int>(indexes_.size()));
-    SendMessageA(list_, WM_SETREDRAW, TRUE, 0);
-    const int removed = static_cast<int>(indexes_.size());
-    indexes_.clear();
-    UpdateWindow(mainWindow_);
-    return removed;
-  }
-
-  static void CatchUp() {
-    if (!current_) return;
-    current_->removedForBox_ += current_->Remove();
-    UpdateWindow(current_->mainWindow_);
-  }
-
-  static ConvertedEntries* current_;
-  HWND mainWindow_;
-  HWND list_;
-  std::vector<int> indexes_;
-  DWORD lastRemoval_;
-  int removedForBox_ = 0;
-};
-
-ConvertedEntries* ConvertedEntries::current_ = nullptr;
 
 // Converts the file of entry `index`: 1 converted, 0 not, -1 cancelled.
 int ConvertEntry(HWND mainWindow, HWND list, int index, int mode, DWORD key, ProgramOptions* options) {
@@ -234,7 +242,7 @@ int RunConversion(HWND mainWindow, int mode, ProgramOptions* options) {
     for (int index = 0, left = count; left > 0; --left) {
       const int result = ConvertEntry(mainWindow, list, index, mode, key, options);
       progress.EndFile();
-      index -= done.TakeRemovedForBox();
+      index -= done.TakeRemovedMeanwhile();
       if (result < 0) break;
       if (result == 1) {
         done.Add(index);

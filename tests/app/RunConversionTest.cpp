@@ -318,6 +318,32 @@ TEST_F(RunConversionTest, ABurstOfKeysDuringARunIsTakenAndAnEscBehindItIsSeen) {
   EXPECT_FALSE(PeekMessageA(&left, window_, WM_KEYFIRST, WM_KEYLAST, PM_NOREMOVE)) << "a key outlived the run";
 }
 
+// A quick file followed by a long one: while the long file shows its
+// progress, the quick one has already left the list.
+TEST_F(RunConversionTest, AQuickFileHasLeftTheListWhileTheNextLongFileGoesOn) {
+  TempFolder folder("run-quick-long");
+  const std::string quick = folder.MakeFile("quick.txt", Content(3000, 1));
+  const std::string slow = folder.MakeFile("slow.txt", Content(3 << 20, 2));
+  for (const std::string& path : {quick, slow}) AddListedFile(List(IDC_ENCRYPT_LIST), path.c_str());
+
+  std::vector<std::vector<std::string>> listedAtProgress;
+  WindowSpy captionSpy(window_, [&](UINT message, WPARAM, LPARAM lParam) {
+    if (message == WM_SETTEXT && std::string(reinterpret_cast<const char*>(lParam)).find("% - Orvane") !=
+                                     std::string::npos) {
+      listedAtProgress.push_back(Listed(IDC_ENCRYPT_LIST));
+    }
+  });
+  DialogScript script;
+  TypeKey(script, kEncryptKeyTitle);
+  const int result = script.Run([&] { return RunConversion(window_, kRunEncrypt, &options_); });
+  ASSERT_TRUE(script.Passed()) << script.Report();
+
+  EXPECT_EQ(result, 1);
+  ASSERT_FALSE(listedAtProgress.empty()) << "the long file showed no progress";
+  for (const auto& listed : listedAtProgress) EXPECT_EQ(listed, std::vector<std::string>{slow});
+  EXPECT_TRUE(Listed(IDC_ENCRYPT_LIST).empty());
+}
+
 // A cancelled key dialog: no run at all. An empty list: the key is still
 // asked and the count is 0.
 TEST_F(RunConversionTest, CancelledKeyDialogWritesNothingAndAnEmptyListCountsNothing) {
