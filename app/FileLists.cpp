@@ -137,8 +137,15 @@ class ListFilling {
   static constexpr DWORD kShowInterval = 250;  // milliseconds
 
   ListFilling(HWND mainWindow, const ProgramOptions& options, HWND list)
-      : mainWindow_(mainWindow), options_(options), list_(list), shown_(GetTickCount()) {}
-  ~ListFilling() { Show(); }
+      : mainWindow_(mainWindow), options_(options), list_(list), shown_(GetTickCount()),
+        outer_(current_), outerCatchUp_(CatchUpBeforeBoxes(ShowBeforeBox)) {
+    current_ = this;
+  }
+  ~ListFilling() {
+    CatchUpBeforeBoxes(outerCatchUp_);
+    current_ = outer_;
+    Show();
+  }
   ListFilling(const ListFilling&) = delete;
   ListFilling& operator=(const ListFilling&) = delete;
 
@@ -176,13 +183,23 @@ class ListFilling {
   }
 
  private:
+  // Any box, the candidate checks' too, finds the list shown behind it.
+  static void ShowBeforeBox() {
+    if (current_ && current_->held_) current_->Show();
+  }
+
+  static ListFilling* current_;
   HWND mainWindow_;
   const ProgramOptions& options_;
   HWND list_;
   DWORD shown_;
   bool held_ = false;
   int last_ = -1;  // the entry added last
+  ListFilling* outer_;  // a filling under way when this one began
+  RepaintCatchUp outerCatchUp_;
 };
+
+ListFilling* ListFilling::current_ = nullptr;
 
 // Adds one file by the rules every way in shares: a path the list cannot
 // hold, a duplicate, a file the candidate checks refuse and a file of the

@@ -37,6 +37,7 @@ int beepCount = 0;
 DWORD paceInterval = 0;
 DWORD lastPacedRepaint = 0;
 RepaintCatchUp paceCatchUp = nullptr;
+RepaintCatchUp boxCatchUp = nullptr;
 
 void* LockBlock(SIZE_T bytes) {
   if (blocksToFail > 0) {
@@ -139,6 +140,7 @@ INT_PTR CALLBACK BoxProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam
 INT_PTR RunBox(HWND owner, const Box& box) {
   // The box is looked at for a while: what stands behind it is up to date.
   if (paceCatchUp) paceCatchUp();
+  if (boxCatchUp) boxCatchUp();
   CloseSplash();
   if (SoundsFlag) AlertBeep();
   void* block = BuildMessageTemplate(box.kind == BoxKind::kQuestion);
@@ -277,6 +279,12 @@ void PaceRepaints(DWORD intervalMs, RepaintCatchUp catchUp) {
   paceInterval = intervalMs;
   paceCatchUp = intervalMs ? catchUp : nullptr;
   lastPacedRepaint = GetTickCount() - intervalMs;
+}
+
+RepaintCatchUp CatchUpBeforeBoxes(RepaintCatchUp catchUp) {
+  const RepaintCatchUp previous = boxCatchUp;
+  boxCatchUp = catchUp;
+  return previous;
 }
 
 bool RepaintDue() {

@@ -47,6 +47,11 @@ void SetStatusText(UINT messageId, ...);
 using RepaintCatchUp = void (*)();
 void PaceRepaints(DWORD intervalMs, RepaintCatchUp catchUp = nullptr);
 
+// While a window's drawing is held back (a list taking a large drop),
+// `catchUp` shows it before any box opens, so that no box stands over a
+// blank area. Returns the one it replaces, to be put back afterwards.
+RepaintCatchUp CatchUpBeforeBoxes(RepaintCatchUp catchUp);
+
 // Whether a repaint is due now: always while pacing is off; otherwise when
 // the interval has passed since the last due one, which this call then notes.
 bool RepaintDue();

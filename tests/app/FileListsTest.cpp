@@ -222,6 +222,41 @@ TEST_F(FileListsTest, RefusedFilesStillGiveTheCountInTheStatusLine) {
   EXPECT_EQ(ColumnTitle(decode_), "Files for Decoding: 1");
 }
 
+// The last WM_SETREDRAW a list was sent: whether it may draw.
+WNDPROC listProcedure = nullptr;
+WPARAM listMayDraw = TRUE;
+LRESULT CALLBACK NoteRedraw(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_SETREDRAW) listMayDraw = wParam;
+  return CallWindowProcA(listProcedure, window, message, wParam, lParam);
+}
+
+// A large drop holds the list's drawing back; a box of the candidate checks
+// (here a folder among the files) must find the files before it shown, not
+// a blank list.
+TEST_F(FileListsTest, ABoxDuringADropStandsBeforeTheListShown) {
+  std::vector<std::string> dropped;
+  for (int i = 0; i < 5; ++i) dropped.push_back(files_.MakeFile("shown" + std::to_string(i) + ".doc", "text"));
+  const std::string folder = files_.MakeFolder("in-between");
+  dropped.push_back(folder);
+  dropped.push_back(files_.MakeFile("after.doc", "text"));
+  listProcedure = reinterpret_cast<WNDPROC>(
+      SetWindowLongPtrA(encrypt_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(NoteRedraw)));
+  bool drawnBehindBox = false;
+  std::vector<std::string> behindBox;
+  DialogScript script;
+  script.Expect("Orvane", [&](HWND box) {
+    drawnBehindBox = listMayDraw != FALSE && !GetUpdateRect(encrypt_, nullptr, FALSE);
+    behindBox = Paths(encrypt_);
+    PressButton(box, IDOK);
+  });
+  script.Run([&] { DropOn(encrypt_, dropped); });
+  SetWindowLongPtrA(encrypt_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(listProcedure));
+  EXPECT_TRUE(script.Passed()) << script.Report();
+  EXPECT_TRUE(drawnBehindBox) << "the list's drawing was held while the box was open";
+  EXPECT_EQ(behindBox, std::vector<std::string>(dropped.begin(), dropped.begin() + 5));
+  EXPECT_EQ(Paths(encrypt_).size(), 6u);
+}
+
 TEST_F(FileListsTest, SamePathInOtherCaseIsADuplicateOfTheTargetListOnly) {
   const std::string path = files_.MakeFile("Report.doc", "text");
   std::string shouted = path;
