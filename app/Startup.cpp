@@ -34,7 +34,7 @@ void PrepareAppContext(HINSTANCE instance) {
   AppContext& app = App();
   app.instance = instance;
   char module[kPathSize] = "";
-  GetModuleFileNameA(instance, module, sizeof module - 1);
+  GetModuleFileNameA(instance, module, sizeof module);
   FillAppPaths(module, app.paths);
   TakeDesktopRect();
   SeedRandom(static_cast<std::uint32_t>(std::time(nullptr)) & 0xFFFF);

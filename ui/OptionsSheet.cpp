@@ -423,8 +423,13 @@ int OpenOptionsSheet(HWND owner, ProgramOptions* options, int startPage) {
   versionPosition = nullptr;
 
   // A sheet that failed to run counts as accepted: the unchanged copy is
-  // committed and saved.
-  if (result == 0) return 0;
+  // committed and saved. A cancelled sheet leaves no shortcut request
+  // behind (the setup pages put one in before they open), or a later OK,
+  // even on another page, would carry it out.
+  if (result == 0) {
+    options->Explorer = ExplorerRequests{};
+    return 0;
+  }
   Commit(owner, options);
   return 1;
 }

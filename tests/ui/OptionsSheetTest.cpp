@@ -307,17 +307,26 @@ TEST_F(OptionsSheetTest, ShortcutsCreatedAndRemovedOnOk) {
   EXPECT_EQ(GetFileAttributesA(folders_.DesktopLink().c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
-TEST_F(OptionsSheetTest, CancelledSetupRequestIsStillTickedNextTime) {
+// A setup request that the user cancelled is gone: the Explorer page does
+// not offer it again, and a later OK, here on the General page with the
+// Explorer page never shown, creates no shortcut.
+TEST_F(OptionsSheetTest, ACancelledSetupRequestLeavesNothingBehind) {
   options_.Explorer.CreateStartMenu = 1;
-  for (int time = 0; time < 2; ++time) {
-    EXPECT_EQ(Open(kExplorerPage,
-                   [](HWND sheet) {
-                     EXPECT_TRUE(Checked(CurrentPage(sheet), IDC_EXP_CREATE_START_MENU));
-                     PressButton(sheet, IDCANCEL);
-                   }),
-              0);
-  }
-  EXPECT_EQ(options_.Explorer.CreateStartMenu, 1);
+  EXPECT_EQ(Open(kExplorerPage,
+                 [](HWND sheet) {
+                   EXPECT_TRUE(Checked(CurrentPage(sheet), IDC_EXP_CREATE_START_MENU));
+                   PressButton(sheet, IDCANCEL);
+                 }),
+            0);
+  EXPECT_EQ(options_.Explorer.CreateStartMenu, 0);
+  EXPECT_EQ(Open(kGeneralPage, [](HWND sheet) { PressButton(sheet, IDOK); }), 1);
+  EXPECT_EQ(GetFileAttributesA(folders_.StartMenuLink().c_str()), INVALID_FILE_ATTRIBUTES);
+  EXPECT_EQ(Open(kExplorerPage,
+                 [](HWND sheet) {
+                   EXPECT_FALSE(Checked(CurrentPage(sheet), IDC_EXP_CREATE_START_MENU));
+                   PressButton(sheet, IDCANCEL);
+                 }),
+            0);
 }
 
 TEST_F(OptionsSheetTest, SheetPlaceRoundTripsWithinTheDesktop) {
