@@ -18,12 +18,74 @@
 #include "ui/OptionsSheet.h"
 #include "ui/TextRoutines.h"
 
+namespace {
+
+// The name every copy claims at its very start: a block that holds the
+// process id of the copy that claimed it first. A copy still in its
+// start-up dialogs has no main window to be found by, but it has this.
+constexpr char kRunningCopyName[] = "OrvaneRunningCopy";
+
+struct ProcessWindowSearch {
+  DWORD process;
+  HWND found;
+};
+
+// The first visible, enabled top-level window of the process in the
+// z-order: while a modal dialog runs, its owner is disabled, so this is the
+// dialog the user has to answer.
+BOOL CALLBACK FindFrontWindow(HWND window, LPARAM lParam) {
+  auto* search = reinterpret_cast<ProcessWindowSearch*>(lParam);
+  DWORD process = 0;
+  GetWindowThreadProcessId(window, &process);
+  if (process != search->process || !IsWindowVisible(window) || !IsWindowEnabled(window)) return TRUE;
+  search->found = window;
+  return FALSE;
+}
+
+// Claims the name for this copy; returns the process id of the copy that
+// holds it already, or 0 when this copy is the first (or the name cannot be
+// had, when the main-window rule alone decides).
+DWORD ClaimRunningCopy() {
+  HANDLE block = CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, sizeof(DWORD), kRunningCopyName);
+  if (!block) return 0;
+  const bool claimedBefore = GetLastError() == ERROR_ALREADY_EXISTS;
+  auto* owner = static_cast<volatile DWORD*>(MapViewOfFile(block, FILE_MAP_WRITE, 0, 0, sizeof(DWORD)));
+  if (!owner) {
+    CloseHandle(block);
+    return 0;
+  }
+  DWORD first = 0;
+  if (claimedBefore) {
+    // The first copy writes its id at once; a start in between finds 0.
+    for (int wait = 0; wait < 20 && (first = *owner) == 0; ++wait) Sleep(10);
+    UnmapViewOfFile(const_cast<DWORD*>(owner));
+    CloseHandle(block);
+    return first ? first : ~DWORD{0};
+  }
+  // The block stays open for the whole run: it is released when the
+  // process ends, however it ends.
+  *owner = GetCurrentProcessId();
+  return 0;
+}
+
+}  // namespace
+
 int ActivateRunningCopy() {
+  const DWORD firstCopy = ClaimRunningCopy();
   HWND other = FindWindowA(kMainWindowClass, nullptr);
-  if (!other) return 0;
-  // SW_SHOWNORMAL also brings back a window hidden in the tray.
-  ShowWindow(other, SW_SHOWNORMAL);
-  SetForegroundWindow(other);
+  if (other) {
+    // SW_SHOWNORMAL also brings back a window hidden in the tray.
+    ShowWindow(other, SW_SHOWNORMAL);
+    SetForegroundWindow(other);
+  } else if (firstCopy) {
+    // The first copy is still starting: its options sheet or password
+    // prompt comes to the front.
+    ProcessWindowSearch search = {firstCopy, nullptr};
+    EnumWindows(FindFrontWindow, reinterpret_cast<LPARAM>(&search));
+    if (search.found) SetForegroundWindow(search.found);
+  } else {
+    return 0;
+  }
   // The options are not loaded yet: the alert sounds whatever they say.
   AlertBeep();
   return 1;

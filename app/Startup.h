@@ -8,8 +8,11 @@
 #include "settings/ProgramOptions.h"
 
 // When another copy of the program runs, shows its main window normally
-// and in front (also out of the tray), sounds the alert and returns 1: this
-// copy then ends. Returns 0 when no other copy runs.
+// and in front (also out of the tray), or, while that copy is still in its
+// start-up dialogs (options sheet, access password), brings the dialog to
+// the front; sounds the alert and returns 1: this copy then ends. Returns 0
+// when no other copy runs. Called first thing: a first copy claims its
+// place here, before any dialog opens.
 int ActivateRunningCopy();
 
 // Fills the application context: common controls, the instance, the

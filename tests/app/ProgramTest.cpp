@@ -289,6 +289,57 @@ TEST_F(ProgramTest, SetupSwitchOpensTheExplorerPageOnceBeforeTheMainWindow) {
   }
 }
 
+// A second start while the first copy still shows a start-up dialog (the
+// first run's options sheet, the access-password prompt) ends at once with
+// code 0 and brings that dialog to the front; only one copy ever runs.
+TEST_F(ProgramTest, SecondStartDuringTheStartUpDialogsEndsAndBringsThemForward) {
+  struct Case {
+    const char* name;
+    const char* dialog;
+    bool password;
+  };
+  const Case cases[] = {
+      {"first-run options sheet", " Orvane Options", false},
+      {"access password prompt", " Orvane Access Password", true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    DeleteKeyTree(HKEY_CURRENT_USER, kOrvaneSettingsRoot);
+    if (c.password) {
+      SetText("Options", "FileSpec", "");
+      SetNumber("Options", "Code", static_cast<DWORD>(KeyHash("Gate 1998")));
+    }
+    Program first;
+    HWND dialog = first.Box(c.dialog);
+    ASSERT_NE(dialog, nullptr);
+    // Another window takes the front, as the user's next program would.
+    HWND other = CreateWindowExA(0, "STATIC", "elsewhere", WS_POPUP | WS_VISIBLE, 0, 0, 80, 40, nullptr, nullptr,
+                                 nullptr, nullptr);
+    SetForegroundWindow(other);
+
+    Program second;
+    ASSERT_TRUE(second.Started());
+    EXPECT_EQ(second.ExitCode(), 0);
+    EXPECT_FALSE(first.Ended());
+    EXPECT_TRUE(IsWindow(dialog) && IsWindowVisible(dialog));
+    EXPECT_TRUE(WaitFor([&] { return GetForegroundWindow() == dialog; }));
+    EXPECT_EQ(CountMainWindows(), 0);
+    DestroyWindow(other);
+
+    if (c.password) {
+      SetDlgItemTextA(dialog, IDC_PASSWORD, "Gate 1998");
+      Press(dialog, IDOK);
+    } else {
+      Press(dialog, IDCANCEL);
+    }
+    HWND window = first.MainWindow();
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(CountMainWindows(), 1);
+    CloseProgram(first, window);
+    EXPECT_EQ(first.ExitCode(), 0);
+  }
+}
+
 TEST_F(ProgramTest, AccessPassword) {
   SetNumber("Options", "Code", static_cast<DWORD>(KeyHash("Gate 1998")));
   const auto before = Snapshot();
