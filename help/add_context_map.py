@@ -4,7 +4,8 @@
 The program opens a topic of its help file by number (WinHelp's
 HELP_CONTEXT); the help file answers through its internal file |CTXOMAP,
 pairs of (context number, topic offset). halibut names topics but writes
-that map empty, so this step fills it after halibut has run:
+that map empty, so this step fills it after halibut has run, and puts the
+|CONTEXT tree in the order in which the help viewer searches it:
 
     add_context_map.py HELP_FILE RESOURCE_HEADER
 
@@ -15,6 +16,11 @@ comes from the file's |CONTEXT tree, which is keyed by the WinHelp hash of
 the topic name. The new map is appended to the file and the file system's
 directory entry is pointed at it; the old, empty map stays behind unused.
 A topic name the file lacks is an error: the build stops.
+
+    add_context_map.py --check HELP_FILE HELP_SOURCE
+
+finds every topic of the help source in a built file the way the help
+viewer finds the target of a link, and fails when one cannot be found.
 """
 
 import re
@@ -98,6 +104,27 @@ class HelpFile:
             offsets[hash_value] = offset
         return offsets
 
+    def sort_contexts_signed(self):
+        """Sorts the |CONTEXT tree's leaf entries by their hash as a signed
+        number. halibut sorts them as unsigned numbers, but the help viewer
+        searches the tree with signed comparisons, so a topic whose hash is
+        negative would never be found by its name (a link to it opens a
+        blank window). Entries keep their pages' counts; a tree of one level
+        (one leaf page, room for 255 topics) has no index keys to follow."""
+        offset = self.internal_file("|CONTEXT")
+        tree = offset + FILE_HEADER.size
+        levels = struct.unpack_from("<h", self.data, tree + 32)[0]
+        if levels != 1:
+            sys.exit("add_context_map: a |CONTEXT tree of %d levels is not supported" % levels)
+        positions = []
+        records = []
+        for record, after in self.leaf_records(offset, self.context_record):
+            positions.append(after - 8)
+            records.append(record)
+        records.sort(key=lambda record: record[0])  # the hashes are read as signed numbers
+        for position, record in zip(positions, records):
+            struct.pack_into("<ii", self.data, position, *record)
+
     def replace_map(self, pairs):
         body = struct.pack("<H", len(pairs)) + b"".join(struct.pack("<ii", n, o) for n, o in pairs)
         offset = len(self.data)
@@ -116,12 +143,48 @@ def context_ids(header_path):
     return ids
 
 
+def topic_names(source_path):
+    """The winhelp-topic names of the help source, in order."""
+    with open(source_path, encoding="utf-8") as f:
+        return re.findall(r"\\cfg\{winhelp-topic\}\{([^}]*)\}", f.read())
+
+
+def check(help_path, source_path):
+    """Finds every topic of the help source by its name as the help viewer
+    does: it reads the |CONTEXT tree's entries in order, compared as signed
+    numbers, and gives up at the first entry above the hash it looks for.
+    Prints each topic and exits 1 when one is not found."""
+    with open(help_path, "rb") as f:
+        help_file = HelpFile(f.read())
+    entries = [record for record, _ in help_file.leaf_records(help_file.internal_file("|CONTEXT"),
+                                                              help_file.context_record)]
+    missing = 0
+    for name in topic_names(source_path):
+        wanted = topic_hash(name)
+        found = None
+        for hash_value, offset in entries:
+            if hash_value > wanted:
+                break
+            if hash_value == wanted:
+                found = offset
+                break
+        print("%-20s hash %08x  %s" % (name, wanted & 0xFFFFFFFF,
+                                        "found" if found is not None else "NOT FOUND"))
+        missing += found is None
+    print("%d passed, %d failed" % (len(topic_names(source_path)) - missing, missing))
+    sys.exit(1 if missing else 0)
+
+
 def main():
+    if len(sys.argv) == 4 and sys.argv[1] == "--check":
+        check(sys.argv[2], sys.argv[3])
     if len(sys.argv) != 3:
-        sys.exit("usage: add_context_map.py HELP_FILE RESOURCE_HEADER")
+        sys.exit("usage: add_context_map.py HELP_FILE RESOURCE_HEADER\n"
+                 "       add_context_map.py --check HELP_FILE HELP_SOURCE")
     help_path, header_path = sys.argv[1:]
     with open(help_path, "rb") as f:
         help_file = HelpFile(f.read())
+    help_file.sort_contexts_signed()
     offsets = help_file.topic_offsets()
     pairs = []
     for number, topic in sorted(context_ids(header_path)):
