@@ -98,10 +98,16 @@ free_port() {
 
 fifo=$(mktemp -u)
 mkfifo "$fifo"
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$fifo" </dev/null >/dev/null 2>&1 &
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$fifo" </dev/null >"$home_dir/xvfb.log" 2>&1 &
 pids+=($!)
-read -r display_number < "$fifo"
+display_number=""
+read -r -t 30 display_number < "$fifo" || true
 rm -f "$fifo"
+if [ -z "$display_number" ]; then
+  echo "run.sh: the private display (Xvfb) did not start; its output:" >&2
+  sed 's/^/    /' "$home_dir/xvfb.log" >&2
+  exit 1
+fi
 export DISPLAY=":$display_number"
 
 orvane_prepare_prefix ""
@@ -123,10 +129,16 @@ websockify --web "$web" "127.0.0.1:$web_port" "127.0.0.1:$vnc_port" \
   </dev/null >"$home_dir/websockify.log" 2>&1 &
 pids+=($!)
 
-for _ in $(seq 50); do
-  (exec 3<>"/dev/tcp/127.0.0.1/$web_port") 2>/dev/null && break
+served=""
+for _ in $(seq 100); do
+  if (exec 3<>"/dev/tcp/127.0.0.1/$web_port") 2>/dev/null; then served=yes; break; fi
   sleep 0.1
 done
+if [ -z "$served" ]; then
+  echo "run.sh: the browser server (websockify) did not start on port $web_port; its output:" >&2
+  sed 's/^/    /' "$home_dir/websockify.log" >&2
+  exit 1
+fi
 
 echo
 echo "Orvane is running on a private display. Open this address in a browser"
