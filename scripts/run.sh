@@ -155,10 +155,15 @@ echo
 cd "$home_dir/program"
 wine explorer /desktop=Orvane,1024x768 "$program" </dev/null >/dev/null 2>&1 &
 pids+=($!)
+started=""
 for _ in $(seq 300); do
-  pgrep -fx -- "$program" >/dev/null && break
+  if pgrep -fx -- "$program" >/dev/null; then started=yes; break; fi
   sleep 0.1
 done
+if [ -z "$started" ]; then
+  echo "run.sh: $program did not start within 30 s under Wine." >&2
+  exit 1
+fi
 while pgrep -fx -- "$program" >/dev/null; do
   sleep 1
 done
