@@ -39,14 +39,9 @@ orvane_logs "$build/logs"
 
 # Both programs go into the program folder: orvane.exe for 32-bit Windows
 # and orvane64.exe, each with its help file, and the web page.
-for arch in i686 x86_64; do
-  dir=$build/win; bits=32
-  if [ "$arch" = x86_64 ]; then dir=$build/win64; bits=64; fi
-  orvane_step "Configuring the ${bits}-bit Windows build" \
-    cmake -S "$root" -B "$dir" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-$arch.cmake" \
-      -DCMAKE_BUILD_TYPE=RelWithDebInfo
-  orvane_step "Building the ${bits}-bit program and its help file" \
-    cmake --build "$dir" --target orvane_program -j "$jobs"
+for bits in 32 64; do
+  dir=$build/win; [ "$bits" = 64 ] && dir=$build/win64
+  orvane_windows_build "$root" "$dir" "$bits" "$jobs" orvane_program
   # The build's program folder holds only what ships beside the program; the
   # log and its backup in the user's folder are left where they are.
   cp -f "$dir/program/"* "$home_dir/program/"

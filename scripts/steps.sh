@@ -61,6 +61,20 @@ orvane_step() {
   printf '  done in %d s\n' $((SECONDS - started)) >&2
 }
 
+# orvane_windows_build SOURCE BUILD BITS JOBS [TARGET]: configures and
+# builds the 32- or 64-bit Windows build of SOURCE in BUILD (everything, or
+# TARGET), as two steps.
+orvane_windows_build() {
+  local source=$1 dir=$2 bits=$3 jobs=$4 target=${5:-}
+  local arch=i686 what="the ${bits}-bit Windows program and its tests"
+  [ "$bits" = 64 ] && arch=x86_64
+  [ -n "$target" ] && what="the ${bits}-bit Windows program and its help file"
+  orvane_step "Configuring the ${bits}-bit Windows build" \
+    cmake -S "$source" -B "$dir" -DCMAKE_TOOLCHAIN_FILE="$source/cmake/mingw-$arch.cmake" \
+      -DCMAKE_BUILD_TYPE=RelWithDebInfo || return
+  orvane_step "Building $what" cmake --build "$dir" -j "$jobs" ${target:+--target "$target"}
+}
+
 # Any other command that fails under `set -e` names itself before the
 # script ends.
 trap 'orvane_status=$?; [[ $BASH_COMMAND == return* ]] || printf "%s: failed at line %d (exit status %d): %s\n" "${0##*/}" "$LINENO" "$orvane_status" "$BASH_COMMAND" >&2' ERR

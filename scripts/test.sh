@@ -78,15 +78,8 @@ else
 fi
 
 # 3. Both Windows programs, always built.
-for arch in x86_64 i686; do
-  dir=$build/win64; bits=64
-  if [ "$arch" = i686 ]; then dir=$build/win; bits=32; fi
-  orvane_step "Configuring the ${bits}-bit Windows build" \
-    cmake -S "$root" -B "$dir" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-$arch.cmake" \
-      -DCMAKE_BUILD_TYPE=RelWithDebInfo
-  orvane_step "Building the ${bits}-bit Windows program and its tests" \
-    cmake --build "$dir" -j "$jobs"
-done
+orvane_windows_build "$root" "$build/win64" 64 "$jobs"
+orvane_windows_build "$root" "$build/win" 32 "$jobs"
 
 # 4. Each runnable build's tests in its own Wine session.
 wine_tests() {
