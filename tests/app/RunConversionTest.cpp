@@ -327,10 +327,18 @@ TEST_F(RunConversionTest, AQuickFileHasLeftTheListWhileTheNextLongFileGoesOn) {
   for (const std::string& path : {quick, slow}) AddListedFile(List(IDC_ENCRYPT_LIST), path.c_str());
 
   std::vector<std::vector<std::string>> listedAtProgress;
+  std::vector<std::string> titleAtProgress;
   WindowSpy captionSpy(window_, [&](UINT message, WPARAM, LPARAM lParam) {
     if (message == WM_SETTEXT && std::string(reinterpret_cast<const char*>(lParam)).find("% - Orvane") !=
                                      std::string::npos) {
       listedAtProgress.push_back(Listed(IDC_ENCRYPT_LIST));
+      char title[kPathSize] = "";
+      LVCOLUMNA column = {};
+      column.mask = LVCF_TEXT;
+      column.pszText = title;
+      column.cchTextMax = sizeof title;
+      SendMessageA(List(IDC_ENCRYPT_LIST), LVM_GETCOLUMNA, 0, reinterpret_cast<LPARAM>(&column));
+      titleAtProgress.push_back(title);
     }
   });
   DialogScript script;
@@ -341,6 +349,8 @@ TEST_F(RunConversionTest, AQuickFileHasLeftTheListWhileTheNextLongFileGoesOn) {
   EXPECT_EQ(result, 1);
   ASSERT_FALSE(listedAtProgress.empty()) << "the long file showed no progress";
   for (const auto& listed : listedAtProgress) EXPECT_EQ(listed, std::vector<std::string>{slow});
+  // The list's caption counts what is listed.
+  for (const auto& title : titleAtProgress) EXPECT_EQ(title, "Files for Encryption: 1");
   EXPECT_TRUE(Listed(IDC_ENCRYPT_LIST).empty());
 }
 
