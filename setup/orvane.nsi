@@ -57,7 +57,8 @@ VIFileVersion ${VERSION_QUAD}
 VIAddVersionKey /LANG=1033 "ProductName" "${PRODUCT}"
 VIAddVersionKey /LANG=1033 "CompanyName" "${COMPANY}"
 VIAddVersionKey /LANG=1033 "LegalCopyright" "${COPYRIGHT}"
-VIAddVersionKey /LANG=1033 "FileDescription" "Orvane ${VERSION}${BITS_NOTE} Setup"
+; The uninstaller carries the same version resource.
+VIAddVersionKey /LANG=1033 "FileDescription" "Orvane ${VERSION}${BITS_NOTE} Setup and Uninstaller"
 VIAddVersionKey /LANG=1033 "FileVersion" "${VERSION}"
 VIAddVersionKey /LANG=1033 "ProductVersion" "${VERSION}"
 
@@ -227,10 +228,14 @@ Function un.RemoveEncryptedFileTypes
     ${EndIf}
     StrCpy $2 $1 3
     StrCpy $3 $1 "" -2
-    ReadRegStr $4 SHCTX "Software\Classes\$1" ""
+    StrCpy $4 ""
+    ; Only the extensions' default values are read: the classes hold
+    ; thousands of keys.
     ${If} $2 == ".(="
     ${AndIf} $3 == "=)"
-    ${AndIf} $4 == "${ENCRYPTED_TYPE}"
+      ReadRegStr $4 SHCTX "Software\Classes\$1" ""
+    ${EndIf}
+    ${If} $4 == "${ENCRYPTED_TYPE}"
       ClearErrors
       DeleteRegKey SHCTX "Software\Classes\$1"
       ; The next key has moved into this place, unless the key stayed.
