@@ -775,18 +775,32 @@ def about_picture(texts):
     return picture
 
 
+def tall_picture(texts, width, height, art_size, art_top, name_size, version_size):
+    """The shield, the name and the version, centred one above the other."""
+    from PIL import ImageDraw
+    picture = gradient((width, height), "163a80", "0b1f47")
+    art = motif_image(program_large(), art_size, art_size / 32)
+    picture.paste(art, ((width - art_size) // 2, art_top), art)
+    draw = ImageDraw.Draw(picture)
+    name_top = art_top + art_size + 12
+    centred_text(draw, width, name_top, texts["IDS_PROGRAM_NAME"], font("DejaVuSans-Bold.ttf", name_size),
+                 (255, 255, 255))
+    line_y = name_top + name_size * 3 // 2
+    draw.line((30, line_y, width - 30, line_y), fill=(226, 170, 40), width=2)
+    centred_text(draw, width, line_y + 10, texts["IDS_VERSION"], font("DejaVuSans-Bold.ttf", version_size),
+                 (255, 214, 96))
+    return picture
+
+
 def options_picture(texts):
     """The tall picture at the left of the options pages."""
-    from PIL import ImageDraw
-    width, height = 154, 256
-    picture = gradient((width, height), "163a80", "0b1f47")
-    art = motif_image(program_large(), 96, 3)
-    picture.paste(art, ((width - 96) // 2, 26), art)
-    draw = ImageDraw.Draw(picture)
-    centred_text(draw, width, 134, texts["IDS_PROGRAM_NAME"], font("DejaVuSans-Bold.ttf", 28), (255, 255, 255))
-    draw.line((30, 176, width - 30, 176), fill=(226, 170, 40), width=2)
-    centred_text(draw, width, 186, texts["IDS_VERSION"], font("DejaVuSans-Bold.ttf", 13), (255, 214, 96))
-    return picture
+    return tall_picture(texts, 154, 256, 96, 26, 28, 13)
+
+
+def setup_picture(texts):
+    """The picture at the left of the setup program's first and last pages,
+    at the size those pages show (164 x 314)."""
+    return tall_picture(texts, 164, 314, 112, 40, 30, 14)
 
 
 def wrap(draw, text, face, width):
@@ -816,6 +830,7 @@ def main():
     toolbar_strip().save(os.path.join(out, "toolbar.bmp"))
     about_picture(texts).save(os.path.join(out, "about.bmp"))
     options_picture(texts).save(os.path.join(out, "options.bmp"))
+    setup_picture(texts).save(os.path.join(out, "setup.bmp"))
 
 
 if __name__ == "__main__":

@@ -16,6 +16,7 @@ packages=(
   cmake make g++ python3          # native build, the core tests, icon drawing
   python3-pil fonts-dejavu-core   # the bitmaps and the texts in the pictures
   halibut                         # the help file
+  nsis                            # the setup programs
   g++-mingw-w64-i686              # the 32-bit program: both thread models and windres
   g++-mingw-w64-x86-64            # the 64-bit program
   googletest                      # sources, built by each build with its compiler

@@ -15,10 +15,9 @@
 #include "resource.h"
 #include "settings/SettingsStore.h"
 #include "tests/settings/RegistryFixture.h"
+#include "tests/support/ProgramProcess.h"
 
 namespace {
-
-constexpr DWORD kWaitMs = 10000;
 
 std::string ProgramPath() {
   char module[MAX_PATH] = "";
@@ -27,33 +26,11 @@ std::string ProgramPath() {
   return path.substr(0, path.rfind('\\') + 1) + ORVANE_PROGRAM_FROM_TESTS;
 }
 
-struct WindowSearch {
-  DWORD process;
-  const char* className;  // nullptr: any
-  const char* title;      // nullptr: any
-  HWND found;
+// The program built beside the tests.
+class Program : public ::Program {
+ public:
+  explicit Program(const std::string& tail = "") : ::Program(ProgramPath(), tail) {}
 };
-
-BOOL CALLBACK MatchWindow(HWND window, LPARAM lParam) {
-  auto* search = reinterpret_cast<WindowSearch*>(lParam);
-  DWORD process = 0;
-  GetWindowThreadProcessId(window, &process);
-  char text[256] = "";
-  if (process != search->process || !IsWindowVisible(window)) return TRUE;
-  if (search->className && (GetClassNameA(window, text, sizeof text), lstrcmpA(text, search->className) != 0)) {
-    return TRUE;
-  }
-  if (search->title && (GetWindowTextA(window, text, sizeof text), lstrcmpA(text, search->title) != 0)) return TRUE;
-  search->found = window;
-  return FALSE;
-}
-
-// A visible top-level window of `process`, or null.
-HWND FindProcessWindow(DWORD process, const char* className, const char* title) {
-  WindowSearch search{process, className, title, nullptr};
-  EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&search));
-  return search.found;
-}
 
 int CountMainWindows() {
   int count = 0;
@@ -62,86 +39,6 @@ int CountMainWindows() {
     ++count;
   }
   return count;
-}
-
-template <class Condition>
-bool WaitFor(Condition done) {
-  const DWORD start = GetTickCount();
-  while (!done()) {
-    if (GetTickCount() - start > kWaitMs) return false;
-    Sleep(20);
-  }
-  return true;
-}
-
-// One start of the program, ended for certain when the test is over.
-class Program {
- public:
-  explicit Program(const std::string& tail = "") {
-    std::string command = "\"" + ProgramPath() + "\"";
-    if (!tail.empty()) command += " " + tail;
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    started_ = CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info_);
-  }
-  ~Program() {
-    if (!started_) return;
-    if (WaitForSingleObject(info_.hProcess, 0) == WAIT_TIMEOUT) TerminateProcess(info_.hProcess, 99);
-    CloseHandle(info_.hThread);
-    CloseHandle(info_.hProcess);
-  }
-  Program(const Program&) = delete;
-  Program& operator=(const Program&) = delete;
-
-  bool Started() const { return started_ != 0; }
-  DWORD Id() const { return info_.dwProcessId; }
-
-  // The program's main window once it is visible; null after the wait.
-  HWND MainWindow() const {
-    HWND window = nullptr;
-    WaitFor([&] { return (window = FindProcessWindow(Id(), "OrvaneAppClass", nullptr)) != nullptr || Ended(); });
-    return window;
-  }
-
-  // A box of the program with this caption; null after the wait.
-  HWND Box(const char* caption) const {
-    HWND box = nullptr;
-    WaitFor([&] { return (box = FindProcessWindow(Id(), nullptr, caption)) != nullptr || Ended(); });
-    return box;
-  }
-
-  bool Ended() const { return WaitForSingleObject(info_.hProcess, 0) == WAIT_OBJECT_0; }
-
-  // The exit code once the process has ended; -1 when it has not ended in
-  // time.
-  int ExitCode() const {
-    if (WaitForSingleObject(info_.hProcess, kWaitMs) != WAIT_OBJECT_0) return -1;
-    DWORD code = 0;
-    GetExitCodeProcess(info_.hProcess, &code);
-    return static_cast<int>(code);
-  }
-
- private:
-  BOOL started_ = FALSE;
-  PROCESS_INFORMATION info_ = {};
-};
-
-std::string BoxText(HWND box) {
-  char text[1024] = "";
-  GetDlgItemTextA(box, 101, text, sizeof text);
-  return text;
-}
-
-// Presses a button of a dialog of another process.
-void Press(HWND dialog, int id) { PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0); }
-
-// Closes the program's main window as the close box does, answering Yes to
-// the exit question.
-void CloseProgram(const Program& program, HWND window) {
-  PostMessageA(window, WM_CLOSE, 0, 0);
-  HWND question = program.Box(" Exit Orvane for Windows 95/NT");
-  ASSERT_NE(question, nullptr);
-  Press(question, IDOK);
 }
 
 class ProgramTest : public testing::Test {
@@ -163,12 +60,8 @@ class ProgramTest : public testing::Test {
   // The options sheet that start-up opens on its Explorer page, checked and
   // cancelled; the main window must not exist yet.
   static void CancelSetupSheet(const Program& program) {
-    HWND sheet = program.Box(" Orvane Options");
+    HWND sheet = WaitForSetupSheet(program);
     ASSERT_NE(sheet, nullptr);
-    EXPECT_EQ(FindProcessWindow(program.Id(), "OrvaneAppClass", nullptr), nullptr);
-    HWND page = reinterpret_cast<HWND>(SendMessageA(sheet, PSM_GETCURRENTPAGEHWND, 0, 0));
-    ASSERT_NE(GetDlgItem(page, IDC_EXP_CREATE_START_MENU), nullptr);
-    EXPECT_EQ(IsDlgButtonChecked(page, IDC_EXP_CREATE_START_MENU), BST_CHECKED);
     Press(sheet, IDCANCEL);
   }
 
@@ -212,7 +105,7 @@ TEST_F(ProgramTest, FirstRunOpensCentredAndWritesTheOptionsAgainOnlyAtTheEnd) {
   Sleep(300);
   EXPECT_EQ(Raw("Options", "Path").text, "sentinel");
 
-  CloseProgram(program, window);
+  ASSERT_TRUE(CloseProgram(program, window));
   EXPECT_EQ(program.ExitCode(), 0);
   EXPECT_NE(Raw("Options", "Path").text, "sentinel");
   EXPECT_NE(Raw("Options", "Path").text, "");
@@ -242,7 +135,7 @@ TEST_F(ProgramTest, SecondStartBringsTheFirstBackFromTheTrayAndEnds) {
   EXPECT_EQ(CountMainWindows(), 1);
   EXPECT_EQ(Snapshot(), before);
 
-  CloseProgram(first, window);
+  ASSERT_TRUE(CloseProgram(first, window));
   EXPECT_EQ(first.ExitCode(), 0);
   // The second start's path went nowhere.
   EXPECT_EQ(Raw("Options", "FileSpec").text, "");
@@ -268,7 +161,7 @@ TEST_F(ProgramTest, QuotedFullPathIsKept) {
   Program program("\"C:\\My Files\\Report.doc\"");
   HWND window = program.MainWindow();
   ASSERT_NE(window, nullptr);
-  CloseProgram(program, window);
+  ASSERT_TRUE(CloseProgram(program, window));
   EXPECT_EQ(program.ExitCode(), 0);
   EXPECT_EQ(Raw("Options", "FileSpec").text, "C:\\My Files\\Report.doc");
 }
@@ -284,7 +177,7 @@ TEST_F(ProgramTest, SetupSwitchOpensTheExplorerPageOnceBeforeTheMainWindow) {
     CancelSetupSheet(program);
     HWND window = program.MainWindow();
     ASSERT_NE(window, nullptr);
-    CloseProgram(program, window);
+    ASSERT_TRUE(CloseProgram(program, window));
     EXPECT_EQ(program.ExitCode(), 0);
   }
 }
@@ -375,7 +268,7 @@ TEST_F(ProgramTest, AccessPassword) {
     Press(prompt, IDOK);
     HWND window = program.MainWindow();
     ASSERT_NE(window, nullptr);
-    CloseProgram(program, window);
+    ASSERT_TRUE(CloseProgram(program, window));
     EXPECT_EQ(program.ExitCode(), 0);
     EXPECT_EQ(Raw("Options", "Code").number, static_cast<DWORD>(KeyHash("Gate 1998")));
   }
