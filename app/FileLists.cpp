@@ -3,16 +3,21 @@
 #include "app/FileLists.h"
 
 #include <commdlg.h>
+#include <shlobj.h>
 
 #include <cstdio>
 #include <cstring>
+#include <algorithm>
 #include <initializer_list>
+#include <string>
+#include <vector>
 
 #include "app/CommandStates.h"
 #include "app/ListIndex.h"
 #include "app/MainWindow.h"
 #include "app/Tray.h"
 #include "engine/CandidateChecks.h"
+#include "engine/FileAccess.h"
 #include "resource.h"
 #include "ui/FileProperties.h"
 #include "ui/Messages.h"
@@ -68,9 +73,7 @@ int InsertEntry(HWND list, const char* path) {
   if (index < 0) return index;
 
   WIN32_FIND_DATAA found;
-  HANDLE search = FindFirstFileA(path, &found);
-  if (search != INVALID_HANDLE_VALUE) {
-    FindClose(search);
+  if (FindFileEntry(path, found)) {
     char text[kPathSize];
     std::snprintf(text, sizeof text, "%u", static_cast<unsigned>(found.nFileSizeLow));
     SetSubItemText(list, index, 1, text);
@@ -131,10 +134,14 @@ HWND heldList = nullptr;
 // each file costs as much again: so the list takes its entries with its
 // drawing held back, and the list, the command states and the main window
 // are shown at most every kShowInterval, before each box the adding shows,
-// after a box of the candidate checks and at the end.
+// after a box of the candidate checks and at the end. Showing them costs
+// a few milliseconds, and under Wine tens of them (holding and releasing
+// the list's drawing alone costs twenty-five): the next showing comes no
+// sooner than kShowShare times the last one's cost after it.
 class ListFilling {
  public:
   static constexpr DWORD kShowInterval = 250;  // milliseconds
+  static constexpr DWORD kShowShare = 15;
 
   ListFilling(HWND mainWindow, const ProgramOptions& options, HWND list)
       : mainWindow_(mainWindow), options_(options), list_(list), shown_(GetTickCount()),
@@ -158,12 +165,13 @@ class ListFilling {
     // Scrolling waits for the list to be shown: a list with a scroll bar
     // redraws it for every scroll.
     last_ = InsertEntry(list_, path);
-    if (GetTickCount() - shown_ >= kShowInterval) Show();
+    if (GetTickCount() - shown_ >= interval_) Show();
   }
 
   // Draws what has been added, the last entry scrolled into view, and
   // repaints the main window.
   void Show() {
+    const DWORD start = GetTickCount();
     if (held_) {
       heldList = nullptr;
       held_ = false;
@@ -175,6 +183,7 @@ class ListFilling {
     }
     UpdateWindow(mainWindow_);
     shown_ = GetTickCount();
+    interval_ = std::max(kShowInterval, (shown_ - start) * kShowShare);
   }
 
   // Shows the list again when a box has left part of the window to repaint.
@@ -184,7 +193,10 @@ class ListFilling {
 
  private:
   // Any box, the candidate checks' too, finds the list shown behind it.
+  // While a box is open the user may change the folders: the checks after
+  // it look at them again.
   static void ShowBeforeBox() {
+    FolderListings::Forget();
     if (current_ && current_->held_) current_->Show();
   }
 
@@ -193,6 +205,7 @@ class ListFilling {
   const ProgramOptions& options_;
   HWND list_;
   DWORD shown_;
+  DWORD interval_ = kShowInterval;
   bool held_ = false;
   int last_ = -1;  // the entry added last
   ListFilling* outer_;  // a filling under way when this one began
@@ -230,6 +243,57 @@ int AddCandidate(HWND mainWindow, const ProgramOptions& options, ListFilling& fi
   filling.Show();
   if (encryptList) return ShowMessage(mainWindow, IDS_CAPTION_ENCRYPTED, IDS_ALREADY_ENCRYPTED_NOT_ADDED, path);
   return ShowMessage(mainWindow, IDS_CAPTION_NOT_ENCRYPTED, IDS_NOT_ENCRYPTED_NOT_ADDED, path);
+}
+
+// ---- Drops -----------------------------------------------------------------
+
+// A name of a drop as DragQueryFileA would give it into a buffer of
+// kDroppedNameSize: cut to fit.
+std::string DroppedName(const char* name, size_t length) {
+  return std::string(name, std::min<size_t>(length, kDroppedNameSize - 1));
+}
+
+// The names of a drop, read once from its block: a DROPFILES header, then
+// from pFiles on the names, each ending in a NUL and the list in one more,
+// in 8-bit characters or (fWide) 16-bit ones, which are converted as
+// DragQueryFileA converts them. DragQueryFileA walks the list from its start
+// for every name it is asked for, which for a drop of thousands costs more
+// than listing them. Nothing beyond the block is read: a name or list
+// without its end stops there.
+std::vector<std::string> DroppedNames(HDROP drop) {
+  std::vector<std::string> names;
+  const SIZE_T size = GlobalSize(drop);
+  const auto* block = static_cast<const char*>(GlobalLock(drop));
+  if (!block) return names;
+  const auto* header = reinterpret_cast<const DROPFILES*>(block);
+  SIZE_T at = size >= sizeof(DROPFILES) ? header->pFiles : size;
+  if (size >= sizeof(DROPFILES) && header->fWide) {
+    std::vector<char> converted;
+    for (; at + sizeof(WCHAR) <= size; at += sizeof(WCHAR)) {
+      const auto* name = reinterpret_cast<const WCHAR*>(block + at);
+      const SIZE_T most = (size - at) / sizeof(WCHAR);
+      SIZE_T length = 0;
+      while (length < most && name[length] != 0) ++length;
+      if (length == 0 || length == most) break;
+      const int wide = static_cast<int>(std::min<SIZE_T>(length, 32767));
+      const int bytes = WideCharToMultiByte(CP_ACP, 0, name, wide, nullptr, 0, nullptr, nullptr);
+      converted.resize(static_cast<size_t>(bytes > 0 ? bytes : 0) + 1);
+      const int written = WideCharToMultiByte(CP_ACP, 0, name, wide, converted.data(), bytes, nullptr, nullptr);
+      names.push_back(DroppedName(converted.data(), static_cast<size_t>(written > 0 ? written : 0)));
+      at += length * sizeof(WCHAR);
+    }
+  } else {
+    for (; at < size; ++at) {
+      const char* name = block + at;
+      const void* end = std::memchr(name, '\0', size - at);
+      if (!end || end == name) break;
+      const size_t length = static_cast<size_t>(static_cast<const char*>(end) - name);
+      names.push_back(DroppedName(name, length));
+      at += length;
+    }
+  }
+  GlobalUnlock(drop);
+  return names;
 }
 
 // ---- The add-files dialog --------------------------------------------------
@@ -319,6 +383,8 @@ void GetListedFile(HWND list, int index, char (&path)[kPathSize]) {
   ReadItemText(list, index, path);
 }
 
+void ReadListedFile(HWND list, int index, char (&path)[kPathSize]) { ReadItemText(list, index, path); }
+
 namespace {
 
 // Deletes entry `index`; the selection goes with it or moves up.
@@ -352,7 +418,16 @@ void RemoveListedFiles(HWND list, const int* indexes, int count) {
   // Each scroll costs several milliseconds under Wine.
   SendMessageA(list, LVM_ENSUREVISIBLE, indexes[count - 1], FALSE);
   SendMessageA(list, LVM_ENSUREVISIBLE, indexes[0], FALSE);
+  // The commands are refreshed once for all the entries, not after the
+  // notifications of each.
+  HWND outerHeld = heldList;
+  heldList = list;
   for (int i = count - 1; i >= 0; --i) DeleteEntry(list, indexes[i]);
+  heldList = outerHeld;
+  HWND mainWindow = GetParent(list);
+  if (mainWindow && mainWindow == App().mainWindow) {
+    if (const ProgramOptions* options = MainWindowOptions(mainWindow)) UpdateCommandStates(mainWindow, options);
+  }
 }
 
 void SetListCaption(HWND list, const char* text) {
@@ -410,20 +485,21 @@ int AddFilesFromDialog(HWND mainWindow, ProgramOptions* options, HWND list, UINT
   const bool encryptList = titleId == IDS_ENCRYPT_FILES_TITLE;
   const char* first = names.get();
   const bool several = first[std::strlen(first) + 1] != '\0';
+  FolderListings listings;
   ListFilling filling(mainWindow, *options, list);
   if (several) return AddSelectedNames(mainWindow, *options, filling, encryptList, first);
   return AddCandidate(mainWindow, *options, filling, encryptList, first);
 }
 
 int AddDroppedFiles(HWND mainWindow, ProgramOptions* options, HWND list, HDROP drop, int toEncryptList) {
-  const UINT count = DragQueryFileA(drop, 0xFFFFFFFF, nullptr, 0);
+  const std::vector<std::string> names = DroppedNames(drop);
   int added = 0;
   {
+    FolderListings listings;
     ListFilling filling(mainWindow, *options, list);
-    for (UINT i = 0; i < count; ++i) {
-      char name[kDroppedNameSize];
-      if (DragQueryFileA(drop, i, name, sizeof name) == 0) continue;
-      added += AddCandidate(mainWindow, *options, filling, toEncryptList != 0, name);
+    for (const std::string& name : names) {
+      if (name.empty()) continue;
+      added += AddCandidate(mainWindow, *options, filling, toEncryptList != 0, name.c_str());
     }
   }
   SetStatusText(TextsOf(toEncryptList != 0).addedStatus, added, Plural(added));

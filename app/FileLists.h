@@ -39,6 +39,10 @@ int AddListedFile(HWND list, const char* path);
 // characters) into `path`; empty when there is no such entry.
 void GetListedFile(HWND list, int index, char (&path)[kPathSize]);
 
+// Copies the path of entry `index` without scrolling: for a run, which
+// scrolls once a picture.
+void ReadListedFile(HWND list, int index, char (&path)[kPathSize]);
+
 // Scrolls entry `index` into view and deletes it (the file on disk is not
 // touched). A selection field of the main window's options that names the
 // entry becomes -1; one that names an entry below moves up with it.

@@ -4,6 +4,7 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <vector>
 
@@ -34,11 +35,15 @@ constexpr DWORD kCaptionInterval = 1000;
 bool progressShown = true;  // off only for benchmarks
 RunProgressCost progressCost = {};
 
-// Adds the time of one update of the display to progressCost.
+// Adds the time of one update of the display to progressCost; an update
+// within another counts as part of it.
 class CostedUpdate {
  public:
-  CostedUpdate() { QueryPerformanceCounter(&start_); }
+  CostedUpdate() {
+    if (depth_++ == 0) QueryPerformanceCounter(&start_);
+  }
   ~CostedUpdate() {
+    if (--depth_ > 0) return;
     LARGE_INTEGER end;
     LARGE_INTEGER frequency;
     QueryPerformanceCounter(&end);
@@ -51,70 +56,100 @@ class CostedUpdate {
   CostedUpdate& operator=(const CostedUpdate&) = delete;
 
  private:
-  LARGE_INTEGER start_;
+  static int depth_;
+  LARGE_INTEGER start_ = {};
 };
 
-// How often the window is repainted while small files go by: ten pictures a
-// second show the list shrinking and the status line changing as smoothly
-// as the eye follows them, and spare the run a repaint per file and per
-// status text, each of which costs as much as converting a small file.
+int CostedUpdate::depth_ = 0;
+
+// How often the window is shown while small files go by: at most ten
+// pictures a second, which show the list shrinking and the status line
+// changing as smoothly as the eye follows them. Everything the run changes
+// in the window between two pictures waits for the next one: the status
+// texts (ui/Messages), the converted entries' removal and the scrolling to
+// the entry converted now; each of these costs, under Wine, as much as
+// converting a small file. A picture itself costs a few milliseconds, and
+// under Wine about forty (holding and releasing the list's drawing alone
+// costs twenty-five): the next picture comes no sooner than kPictureShare
+// times the last one's cost after it, so that the pictures take at most
+// about a fifteenth of the run.
 constexpr DWORD kFrameInterval = 100;
+constexpr DWORD kPictureShare = 15;
 
-// The converted entries leave the list a picture at a time. Removing an
-// entry scrolls the list and redraws its scroll bar at once, which under
-// Wine costs far more than the removal itself; with the list's redrawing
-// held, the removals of a picture cost one repaint together. Before a box
-// opens, the entries waiting are removed, so that the list behind the box
-// is as it would have been with each entry removed at once.
-class ConvertedEntries {
+// The run's pictures. Removing an entry scrolls the list and redraws its
+// scroll bar at once; with the list's redrawing held, the removals of a
+// picture cost one repaint together. Before a box opens, and whenever a long
+// file repaints the window, a picture is shown at once, so that the list
+// behind the box is as it would have been with each entry removed at once
+// and the entry converted now in view.
+class RunPicture {
  public:
-  ConvertedEntries(HWND mainWindow, HWND list)
-      : mainWindow_(mainWindow), list_(list), lastRemoval_(GetTickCount()) {
+  RunPicture(HWND mainWindow, HWND list) : mainWindow_(mainWindow), list_(list), lastPicture_(GetTickCount()) {
     current_ = this;
-    PaceRepaints(kFrameInterval, CatchUpForBox);
+    PaceStatusTexts(true, CatchUpForBox);
   }
-  ~ConvertedEntries() {
-    PaceRepaints(0);
+  ~RunPicture() {
+    PaceStatusTexts(false);
     current_ = nullptr;
-    Remove();
-    UpdateWindow(mainWindow_);
+    Show();
   }
-  ConvertedEntries(const ConvertedEntries&) = delete;
-  ConvertedEntries& operator=(const ConvertedEntries&) = delete;
+  RunPicture(const RunPicture&) = delete;
+  RunPicture& operator=(const RunPicture&) = delete;
 
-  // Notes that entry `index` was converted; it stays listed until removed.
-  // Every entry noted lies before the entries the run has still to read.
-  void Add(int index) { indexes_.push_back(index); }
+  // Notes that the run converts entry `index` now.
+  void Converting(int index) { converting_ = index; }
 
-  // Removes the noted entries when a picture is due; returns how many.
-  int RemoveWhenDue() { return GetTickCount() - lastRemoval_ >= kFrameInterval ? Remove() : 0; }
+  // Notes that entry `index` was converted; it stays listed until the next
+  // picture. Every entry noted lies before the entries the run has still to
+  // read.
+  void Converted(int index) { indexes_.push_back(index); }
 
-  // How many noted entries were removed since the last call for a box or
-  // a repaint during a file.
+  // Shows a picture when one is due; returns how many entries left the list.
+  int ShowWhenDue() { return GetTickCount() - lastPicture_ >= interval_ ? Show() : 0; }
+
+  // How many noted entries left the list in pictures shown for a box or
+  // during a long file since the last call.
   int TakeRemovedMeanwhile() {
     const int removed = removedMeanwhile_;
     removedMeanwhile_ = 0;
     return removed;
   }
 
-  // Removes the entries waiting and repaints: before a box opens, and
-  // whenever a long file repaints the window, so that no converted entry
-  // stays listed (and counted in the caption) while a long file goes on.
+  // Shows a picture now: before a box opens, and whenever a long file
+  // repaints the window, so that no converted entry stays listed (and
+  // counted in the caption) while a long file goes on.
   static void CatchUp(HWND mainWindow) {
-    if (current_) current_->removedMeanwhile_ += current_->Remove();
-    UpdateWindow(mainWindow);
+    if (current_) {
+      current_->removedMeanwhile_ += current_->Show();
+    } else {
+      ShowWaitingStatusText();
+      UpdateWindow(mainWindow);
+    }
   }
 
  private:
-  int Remove() {
-    lastRemoval_ = GetTickCount();
-    if (indexes_.empty()) return 0;
-    SendMessageA(list_, WM_SETREDRAW, FALSE, 0);
-    RemoveListedFiles(list_, indexes_.data(), static_cast<int>(indexes_.size()));
-    SendMessageA(list_, WM_SETREDRAW, TRUE, 0);
+  // The entries waiting leave the list, the entry converted now is scrolled
+  // into view, the status text that waits is shown, and the window is
+  // repainted.
+  int Show() {
+    CostedUpdate cost;
+    const DWORD start = GetTickCount();
     const int removed = static_cast<int>(indexes_.size());
-    indexes_.clear();
+    converting_ -= removed;
+    const bool scroll = converting_ >= 0 && converting_ != shownConverting_;
+    if (removed > 0 || scroll) {
+      SendMessageA(list_, WM_SETREDRAW, FALSE, 0);
+      RemoveListedFiles(list_, indexes_.data(), removed);
+      indexes_.clear();
+      // The list scrolls only while it may draw.
+      SendMessageA(list_, WM_SETREDRAW, TRUE, 0);
+      if (scroll) SendMessageA(list_, LVM_ENSUREVISIBLE, converting_, FALSE);
+      shownConverting_ = converting_;
+    }
+    ShowWaitingStatusText();
     UpdateWindow(mainWindow_);
+    lastPicture_ = GetTickCount();
+    interval_ = std::max(kFrameInterval, (lastPicture_ - start) * kPictureShare);
     return removed;
   }
 
@@ -122,15 +157,18 @@ class ConvertedEntries {
     if (current_) CatchUp(current_->mainWindow_);
   }
 
-  static ConvertedEntries* current_;
+  static RunPicture* current_;
   HWND mainWindow_;
   HWND list_;
   std::vector<int> indexes_;
-  DWORD lastRemoval_;
+  int converting_ = -1;
+  int shownConverting_ = -1;
+  DWORD lastPicture_;  // when the last picture was done
+  DWORD interval_ = kFrameInterval;
   int removedMeanwhile_ = 0;
 };
 
-ConvertedEntries* ConvertedEntries::current_ = nullptr;
+RunPicture* RunPicture::current_ = nullptr;
 
 class FileProgress {
  public:
@@ -167,7 +205,7 @@ class FileProgress {
     const DWORD now = GetTickCount();
     if (self->repainted_ && now - self->lastRepaint_ < kRepaintInterval) return;
     CostedUpdate cost;
-    ConvertedEntries::CatchUp(self->window_);
+    RunPicture::CatchUp(self->window_);
     const int percent = static_cast<int>(done * 100 / total);
     if (percent != self->percent_ && (!self->captioned_ || now - self->lastCaption_ >= kCaptionInterval)) {
       self->captioned_ = true;
@@ -208,7 +246,7 @@ void LogRunLine(const ProgramOptions* options, UINT lineId) {
 // Converts the file of entry `index`: 1 converted, 0 not, -1 cancelled.
 int ConvertEntry(HWND mainWindow, HWND list, int index, int mode, DWORD key, ProgramOptions* options) {
   char path[kPathSize];
-  GetListedFile(list, index, path);
+  ReadListedFile(list, index, path);
   ConversionJob* job = CreateConversionJob(mainWindow, list, path, key, options);
   if (!job) {
     return ShowMessage(mainWindow, IDS_PROGRAM_NAME, IDS_NO_MEMORY, "conversion job",
@@ -235,20 +273,21 @@ int RunConversion(HWND mainWindow, int mode, ProgramOptions* options) {
   int converted = 0;
   {
     FileProgress progress(mainWindow);
-    ConvertedEntries done(mainWindow, list);
+    RunPicture picture(mainWindow, list);
     // The count was taken before the key was asked: files listed later are
     // not part of this run. A converted file leaves the list and the ones
     // after it move up; a failed one stays where it was.
     for (int index = 0, left = count; left > 0; --left) {
+      picture.Converting(index);
       const int result = ConvertEntry(mainWindow, list, index, mode, key, options);
       progress.EndFile();
-      index -= done.TakeRemovedMeanwhile();
+      index -= picture.TakeRemovedMeanwhile();
       if (result < 0) break;
       if (result == 1) {
-        done.Add(index);
+        picture.Converted(index);
         ++converted;
       }
-      index = index + 1 - done.RemoveWhenDue();
+      index = index + 1 - picture.ShowWhenDue();
     }
   }
   key = 0;

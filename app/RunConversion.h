@@ -26,9 +26,9 @@ constexpr int kRunEncrypt = 1;
 int RunConversion(HWND mainWindow, int mode, ProgramOptions* options);
 
 // Benchmarks only: whether a run shows a file's progress and repaints the
-// window while the file converts (on by default), and what that cost the
-// last run: how many times the caption changed or the window was repainted
-// for the display, and the seconds spent doing so.
+// window while the file converts (on by default), and what the window's
+// updates cost the last run: how many pictures, caption changes and
+// repaints it made, and the seconds spent in them.
 void ShowRunProgress(int on);
 struct RunProgressCost {
   int updates;

@@ -1,6 +1,9 @@
 // Whether a path exists and whether it may be written, as the directory
-// search reports them.
+// search reports them; for a large drop, answered from one listing of each
+// folder.
 #pragma once
+
+#include <windows.h>
 
 // True when FindFirstFileA finds `path` (a file or a folder).
 bool FileExists(const char* path);
@@ -13,3 +16,24 @@ bool FileIsReadOnly(const char* path);
 // False when `path` is not found; otherwise true unless the entry found has
 // the read-only attribute.
 bool FileIsWritable(const char* path);
+
+// The directory entry FindFirstFileA finds for `path` (its attributes, size
+// and times); false when there is none.
+bool FindFileEntry(const char* path, WIN32_FIND_DATAA& found);
+
+// While a FolderListings lives, the look-ups above answer for a plain path
+// ("C:\folder\name", "\\server\share\name") from one listing of its folder,
+// taken at the first look-up in that folder: a drop of thousands of files
+// then reads each folder once instead of once per look-up (under Wine, a
+// look-up of a name that does not exist reads the whole folder). Any other
+// path is looked up as it stands. The listings are forgotten when the scope
+// ends or Forget is called (before a box, while which the folder may change).
+class FolderListings {
+ public:
+  FolderListings();
+  ~FolderListings();
+  FolderListings(const FolderListings&) = delete;
+  FolderListings& operator=(const FolderListings&) = delete;
+
+  static void Forget();
+};

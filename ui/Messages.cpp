@@ -33,11 +33,23 @@ struct Box {
 int blocksToFail = 0;
 int beepCount = 0;
 
-// Repaint pacing while a long operation holds the message loop: 0 when off.
-DWORD paceInterval = 0;
-DWORD lastPacedRepaint = 0;
+// Whether status texts wait for the pictures of a long operation that holds
+// the message loop, and what brings its window up to date before a box.
+bool statusPaced = false;
 RepaintCatchUp paceCatchUp = nullptr;
 RepaintCatchUp boxCatchUp = nullptr;
+
+// While status texts are paced, the text waits here for the next picture,
+// and only the last one is given to the bar: the bar repaints itself for
+// every text it takes, which under Wine costs about a millisecond, as much
+// as converting a small file.
+char waitingStatus[kStatusTextSize] = "";
+bool statusWaiting = false;
+
+void GiveStatusText(const char* text) {
+  HWND bar = App().statusBar;
+  if (bar && IsWindowVisible(bar)) SendMessageA(bar, SB_SETTEXTA, 0 | SBT_NOBORDERS, reinterpret_cast<LPARAM>(text));
+}
 
 void* LockBlock(SIZE_T bytes) {
   if (blocksToFail > 0) {
@@ -139,6 +151,7 @@ INT_PTR CALLBACK BoxProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam
 // when it could not be shown).
 INT_PTR RunBox(HWND owner, const Box& box) {
   // The box is looked at for a while: what stands behind it is up to date.
+  ShowWaitingStatusText();
   if (paceCatchUp) paceCatchUp();
   if (boxCatchUp) boxCatchUp();
   CloseSplash();
@@ -269,30 +282,35 @@ void SetStatusText(UINT messageId, ...) {
   va_start(args, messageId);
   Compose(text, format, args);
   va_end(args);
-  SendMessageA(bar, SB_SETTEXTA, 0 | SBT_NOBORDERS, reinterpret_cast<LPARAM>(text));
-  // Show it at once: a conversion run sets a text per file without
-  // returning to the message loop in between.
-  if (App().mainWindow && RepaintDue()) UpdateWindow(App().mainWindow);
+  if (statusPaced) {
+    std::memcpy(waitingStatus, text, sizeof text);
+    statusWaiting = true;
+    return;
+  }
+  statusWaiting = false;
+  GiveStatusText(text);
+  // Show it at once: the text may come from a long operation that does not
+  // return to the message loop for a while.
+  if (App().mainWindow) UpdateWindow(App().mainWindow);
 }
 
-void PaceRepaints(DWORD intervalMs, RepaintCatchUp catchUp) {
-  paceInterval = intervalMs;
-  paceCatchUp = intervalMs ? catchUp : nullptr;
-  lastPacedRepaint = GetTickCount() - intervalMs;
+void PaceStatusTexts(bool on, RepaintCatchUp catchUp) {
+  // The last text of a paced stretch is shown when the pacing ends.
+  if (!on) ShowWaitingStatusText();
+  statusPaced = on;
+  paceCatchUp = on ? catchUp : nullptr;
+}
+
+void ShowWaitingStatusText() {
+  if (!statusWaiting) return;
+  statusWaiting = false;
+  GiveStatusText(waitingStatus);
 }
 
 RepaintCatchUp CatchUpBeforeBoxes(RepaintCatchUp catchUp) {
   const RepaintCatchUp previous = boxCatchUp;
   boxCatchUp = catchUp;
   return previous;
-}
-
-bool RepaintDue() {
-  if (paceInterval == 0) return true;
-  const DWORD now = GetTickCount();
-  if (now - lastPacedRepaint < paceInterval) return false;
-  lastPacedRepaint = now;
-  return true;
 }
 
 int AlertBeep() {

@@ -32,29 +32,29 @@ int ShowErrorText(const char* format, ...);
 int AskYesNo(HWND owner, int yesIsDefault, UINT captionId, UINT messageId, ...);
 int AskYesNoText(HWND owner, int yesIsDefault, const char* caption, const char* format, ...);
 
-// Sets the status line of the main window and repaints the window at once
-// (unless repaints are paced and one is not due); dropped while the status
-// bar is missing or hidden.
+// Sets the status line of the main window and repaints the window at once;
+// dropped while the status bar is missing or hidden. While status texts are
+// paced, the text waits for the next picture instead (a later text replaces
+// it).
 void SetStatusText(UINT messageId, ...);
 
 // While a long operation holds the message loop (a conversion run) and
 // changes the window many times a second, the window need not be repainted
 // for each change: nobody sees a picture that lasts a few milliseconds.
-// With an interval, repaints are paced to one per interval (the first is due
-// at once); 0 turns pacing off. The operation repaints once more at its end.
+// While `on`, status texts wait for the operation's own pictures, each of
+// which calls ShowWaitingStatusText; turning pacing off shows the last one.
 // Before a box opens, `catchUp` (when given) brings the window up to date:
 // a box stays long enough for what stands behind it to be seen.
 using RepaintCatchUp = void (*)();
-void PaceRepaints(DWORD intervalMs, RepaintCatchUp catchUp = nullptr);
+void PaceStatusTexts(bool on, RepaintCatchUp catchUp = nullptr);
+
+// Shows the status text that waits for a picture, if any.
+void ShowWaitingStatusText();
 
 // While a window's drawing is held back (a list taking a large drop),
 // `catchUp` shows it before any box opens, so that no box stands over a
 // blank area. Returns the one it replaces, to be put back afterwards.
 RepaintCatchUp CatchUpBeforeBoxes(RepaintCatchUp catchUp);
-
-// Whether a repaint is due now: always while pacing is off; otherwise when
-// the interval has passed since the last due one, which this call then notes.
-bool RepaintDue();
 
 // The asterisk alert. Returns 0.
 int AlertBeep();

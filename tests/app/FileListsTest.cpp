@@ -129,10 +129,12 @@ class FileListsTest : public SettingsRootTest {
 
   // Drops `paths` at `point` (client coordinates of the main window) the way
   // the shell does, and returns once the drop has been handled.
-  void DropAt(const std::vector<std::string>& paths, POINT point) {
-    SendMessageA(window_, WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDropHandle(paths, point)), 0);
+  void DropAt(const std::vector<std::string>& paths, POINT point, bool wide = false) {
+    SendMessageA(window_, WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDropHandle(paths, point, wide)), 0);
   }
-  void DropOn(HWND list, const std::vector<std::string>& paths) { DropAt(paths, CentreOf(window_, list)); }
+  void DropOn(HWND list, const std::vector<std::string>& paths, bool wide = false) {
+    DropAt(paths, CentreOf(window_, list), wide);
+  }
 
   void Select(HWND list, int index) {
     LVITEMA state = {};
@@ -189,6 +191,47 @@ TEST_F(FileListsTest, TenDroppedFilesWithTwoEncryptedListEight) {
     EXPECT_EQ(ColumnTitle(encrypt_), "Files for Encryption: 8");
     EXPECT_TRUE(MenuEnabled(window_, IDM_ENCRYPT));
   }
+}
+
+// A drop from the desktop brings its names in 16-bit characters; they are
+// listed as the same names in 8-bit ones, in the order dropped, a name in
+// other letters' case found as it stands.
+TEST_F(FileListsTest, WideAndEightBitDropsListTheSameNames) {
+  const std::string accented = files_.MakeFile("r\xE9sum\xE9.doc", "text");
+  const std::string plain = files_.MakeFile("Plain.txt", "text");
+  const std::string otherCase = files_.Path("PLAIN.TXT");
+  for (bool wide : {false, true}) {
+    SCOPED_TRACE(wide ? "16-bit names" : "8-bit names");
+    SendMessageA(encrypt_, LVM_DELETEALLITEMS, 0, 0);
+    SendMessageA(decode_, LVM_DELETEALLITEMS, 0, 0);
+    DropOn(encrypt_, {accented, plain}, wide);
+    EXPECT_EQ(Paths(encrypt_), (std::vector<std::string>{accented, plain}));
+    EXPECT_EQ(CellText(encrypt_, 0, 1), "4");
+    SendMessageA(encrypt_, LVM_DELETEALLITEMS, 0, 0);
+    DropOn(encrypt_, {otherCase}, wide);
+    EXPECT_EQ(Paths(encrypt_), std::vector<std::string>{otherCase});
+  }
+}
+
+// A drop looks at each folder once, but a box lets the user change the
+// folder before the drop goes on: the files after the box are looked at
+// again. Here a file made while the box is open is listed, and one removed
+// meanwhile is not.
+TEST_F(FileListsTest, FilesChangedWhileADropShowsABoxAreLookedAtAgain) {
+  const std::string missing = files_.Path("gone.txt");
+  const std::string madeMeanwhile = files_.Path("made.txt");
+  const std::string removedMeanwhile = files_.MakeFile("removed.txt", "text");
+  const std::string kept = files_.MakeFile("kept.txt", "text");
+  DialogScript script;
+  script.Expect("File Not Found", [&](HWND box) {
+    files_.MakeFile("made.txt", "text");
+    DeleteFileA(removedMeanwhile.c_str());
+    PressButton(box, IDOK);
+  });
+  script.Expect("File Not Found", Answer("File: " + removedMeanwhile + "\r\rFile not found.", IDOK));
+  script.Run([&] { DropOn(encrypt_, {kept, missing, madeMeanwhile, removedMeanwhile}); });
+  EXPECT_TRUE(script.Passed()) << script.Report();
+  EXPECT_EQ(Paths(encrypt_), (std::vector<std::string>{kept, madeMeanwhile}));
 }
 
 TEST_F(FileListsTest, RefusedFilesStillGiveTheCountInTheStatusLine) {

@@ -82,11 +82,12 @@ class MainWindowFixture : public SettingsRootTest {
 };
 
 // Replaces a window's procedure for the life of the object; `hook` sees every
-// message first and the old procedure handles it afterwards.
+// message before the old procedure handles it, or (kAfter) once it has.
 class WindowSpy {
  public:
   using Hook = std::function<void(UINT message, WPARAM wParam, LPARAM lParam)>;
-  WindowSpy(HWND window, Hook hook) : window_(window), hook_(std::move(hook)) {
+  enum When { kBefore, kAfter };
+  WindowSpy(HWND window, Hook hook, When when = kBefore) : window_(window), hook_(std::move(hook)), when_(when) {
     SetPropA(window, kProperty, reinterpret_cast<HANDLE>(this));
     old_ = reinterpret_cast<WNDPROC>(
         SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&WindowSpy::Procedure)));
@@ -105,10 +106,13 @@ class WindowSpy {
     auto* spy = reinterpret_cast<WindowSpy*>(GetPropA(window, kProperty));
     WNDPROC old = spy->old_;
     if (message == WM_NCDESTROY) RemovePropA(window, kProperty);
-    spy->hook_(message, wParam, lParam);
-    return CallWindowProcA(old, window, message, wParam, lParam);
+    if (spy->when_ == kBefore) spy->hook_(message, wParam, lParam);
+    const LRESULT result = CallWindowProcA(old, window, message, wParam, lParam);
+    if (spy->when_ == kAfter) spy->hook_(message, wParam, lParam);
+    return result;
   }
   HWND window_;
   Hook hook_;
+  When when_;
   WNDPROC old_ = nullptr;
 };

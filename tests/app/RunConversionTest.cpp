@@ -95,7 +95,22 @@ class RunConversionTest : public MainWindowFixture {
     });
   }
 
-  // Records every status text as it is set.
+  // Runs `then` when the entry of `path` is first read from the encryption
+  // list: in a run, the file's conversion begins. (The test's own look at
+  // the list afterwards reads it again.)
+  WindowSpy OnFileStart(const std::string& path, std::function<void()> then) {
+    return WindowSpy(
+        List(IDC_ENCRYPT_LIST),
+        [path, then, done = false](UINT message, WPARAM, LPARAM lParam) mutable {
+          if (done || message != LVM_GETITEMTEXTA) return;
+          if (path != reinterpret_cast<const LVITEMA*>(lParam)->pszText) return;
+          done = true;
+          then();
+        },
+        WindowSpy::kAfter);
+  }
+
+  // Records every status text the status bar is given.
   std::vector<std::string> statusTexts_;
   void RecordStatus(UINT message, LPARAM lParam) {
     if (message == SB_SETTEXTA) statusTexts_.push_back(reinterpret_cast<const char*>(lParam));
@@ -127,10 +142,8 @@ TEST_F(RunConversionTest, FilesEncryptedAndDecodedThroughTheWindows) {
   const UINT listCommands[] = {IDM_PROPERTIES, IDM_ENCRYPT,        IDM_ENCRYPT_ADD, IDM_ENCRYPT_REMOVE,
                                IDM_ENCRYPT_CLEAR, IDM_DECODE,      IDM_DECODE_ADD,  IDM_DECODE_REMOVE,
                                IDM_DECODE_CLEAR};
-  const std::string firstFile = "Encrypting " + report + " ...";
-  WindowSpy statusSpy(App().statusBar, [&](UINT message, WPARAM, LPARAM lParam) {
-    RecordStatus(message, lParam);
-    if (message != SB_SETTEXTA || firstFile != reinterpret_cast<const char*>(lParam)) return;
+  WindowSpy statusSpy(App().statusBar, [&](UINT message, WPARAM, LPARAM lParam) { RecordStatus(message, lParam); });
+  WindowSpy firstFile = OnFileStart(report, [&] {
     during.busy = options_.Busy;
     for (UINT id : listCommands) {
       if (MenuEnabled(id)) during.enabled.push_back(id);
@@ -220,6 +233,58 @@ TEST_F(RunConversionTest, FileThatFailsKeepsItsPlaceAndTheRunGoesOn) {
   EXPECT_EQ(StatusText(), "2 files successfully encrpyted ...");
 }
 
+// Many quick files, one of them write-protected: the run shows its pictures
+// only now and then, yet behind the failure box the list holds exactly the
+// entries not yet converted, its caption counts them, the failed file is in
+// view and the status line names it.
+TEST_F(RunConversionTest, AFailureBoxAmongManyQuickFilesShowsTheListWithExactlyTheConvertedEntriesRemoved) {
+  TempFolder folder("run-many-failure");
+  std::vector<std::string> files;
+  for (int i = 0; i < 60; ++i) {
+    files.push_back(folder.MakeFile("file" + std::to_string(100 + i) + ".txt", Content(4096, i)));
+    AddListedFile(List(IDC_ENCRYPT_LIST), files.back().c_str());
+  }
+  constexpr int kFailing = 41;
+  SetFileAttributesA(files[kFailing].c_str(), FILE_ATTRIBUTE_READONLY);
+  const std::vector<std::string> notYetConverted(files.begin() + kFailing, files.end());
+
+  std::string caption;
+  std::string status;
+  bool failedInView = false;
+  DialogScript script;
+  TypeKey(script, kEncryptKeyTitle);
+  script.Expect("Orvane", [&](HWND box) {
+    EXPECT_EQ(Listed(IDC_ENCRYPT_LIST), notYetConverted);
+    char text[64] = "";
+    LVCOLUMNA column = {};
+    column.mask = LVCF_TEXT;
+    column.pszText = text;
+    column.cchTextMax = sizeof text;
+    SendMessageA(List(IDC_ENCRYPT_LIST), LVM_GETCOLUMNA, 0, reinterpret_cast<LPARAM>(&column));
+    caption = text;
+    status = StatusText();
+    RECT row = {LVIR_BOUNDS, 0, 0, 0};
+    RECT area;
+    SendMessageA(List(IDC_ENCRYPT_LIST), LVM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&row));
+    GetClientRect(List(IDC_ENCRYPT_LIST), &area);
+    failedInView = row.top >= 0 && row.bottom <= area.bottom;
+    PressButton(box, IDOK);
+  });
+  const int result = script.Run([&] { return RunConversion(window_, kRunEncrypt, &options_); });
+  ASSERT_TRUE(script.Passed()) << script.Report();
+
+  EXPECT_EQ(caption, "Files for Encryption: " + std::to_string(notYetConverted.size()));
+  EXPECT_EQ(status, "Encrypting " + files[kFailing] + " ...");
+  EXPECT_TRUE(failedInView);
+  EXPECT_EQ(result, 1);
+  EXPECT_EQ(Listed(IDC_ENCRYPT_LIST), std::vector<std::string>{files[kFailing]});
+  EXPECT_EQ(StatusText(), "59 files successfully encrpyted ...");
+  for (int i = 0; i < 60; ++i) {
+    if (i == kFailing) continue;
+    EXPECT_FALSE(Exists(files[i])) << files[i];
+  }
+}
+
 // Esc pressed while the second of three files converts: the first is done,
 // the second is left as it was and stays listed with the third. "Hide"
 // keeps the window minimized during the run, also one that is cancelled.
@@ -232,13 +297,10 @@ TEST_F(RunConversionTest, EscDuringTheSecondFileStopsTheRun) {
   options_.Hide = 1;
 
   bool minimized = false;
-  const std::string secondStarts = "Encrypting " + second + " ...";
-  WindowSpy statusSpy(App().statusBar, [&](UINT message, WPARAM, LPARAM lParam) {
-    RecordStatus(message, lParam);
-    if (message == SB_SETTEXTA && secondStarts == reinterpret_cast<const char*>(lParam)) {
-      minimized = IsIconic(window_) != 0;
-      PostMessageA(List(IDC_ENCRYPT_LIST), WM_KEYDOWN, VK_ESCAPE, 0);
-    }
+  WindowSpy statusSpy(App().statusBar, [&](UINT message, WPARAM, LPARAM lParam) { RecordStatus(message, lParam); });
+  WindowSpy secondStarts = OnFileStart(second, [&] {
+    minimized = IsIconic(window_) != 0;
+    PostMessageA(List(IDC_ENCRYPT_LIST), WM_KEYDOWN, VK_ESCAPE, 0);
   });
   DialogScript script;
   TypeKey(script, kEncryptKeyTitle);
@@ -297,13 +359,10 @@ TEST_F(RunConversionTest, ABurstOfKeysDuringARunIsTakenAndAnEscBehindItIsSeen) {
   const std::string second = folder.MakeFile("second.txt", Content(300000, 7));
   for (const std::string& path : {first, second}) AddListedFile(List(IDC_ENCRYPT_LIST), path.c_str());
 
-  const std::string firstStarts = "Encrypting " + first + " ...";
-  WindowSpy statusSpy(App().statusBar, [&](UINT message, WPARAM, LPARAM lParam) {
-    RecordStatus(message, lParam);
-    if (message == SB_SETTEXTA && firstStarts == reinterpret_cast<const char*>(lParam)) {
-      for (int i = 0; i < 400; ++i) PostMessageA(List(IDC_ENCRYPT_LIST), WM_KEYDOWN, VK_DELETE, 0x00530001);
-      PostMessageA(List(IDC_ENCRYPT_LIST), WM_KEYDOWN, VK_ESCAPE, 0x00010001);
-    }
+  WindowSpy statusSpy(App().statusBar, [&](UINT message, WPARAM, LPARAM lParam) { RecordStatus(message, lParam); });
+  WindowSpy firstStarts = OnFileStart(first, [&] {
+    for (int i = 0; i < 400; ++i) PostMessageA(List(IDC_ENCRYPT_LIST), WM_KEYDOWN, VK_DELETE, 0x00530001);
+    PostMessageA(List(IDC_ENCRYPT_LIST), WM_KEYDOWN, VK_ESCAPE, 0x00010001);
   });
   DialogScript script;
   TypeKey(script, kEncryptKeyTitle);
@@ -433,12 +492,8 @@ TEST_F(RunConversionTest, LogOffDuringARunIsRefused) {
   const std::string second = folder.MakeFile("second.txt", Content(4096, 12));
   for (const std::string& path : {first, second}) AddListedFile(List(IDC_ENCRYPT_LIST), path.c_str());
   LRESULT answer = -1;
-  const std::string secondStarts = "Encrypting " + second + " ...";
-  WindowSpy statusSpy(App().statusBar, [&](UINT message, WPARAM, LPARAM lParam) {
-    if (message == SB_SETTEXTA && secondStarts == reinterpret_cast<const char*>(lParam)) {
-      answer = SendMessageA(window_, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF);
-    }
-  });
+  WindowSpy secondStarts =
+      OnFileStart(second, [&] { answer = SendMessageA(window_, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF); });
   DialogScript script;
   TypeKey(script, kEncryptKeyTitle);
   EXPECT_EQ(script.Run([&] { return RunConversion(window_, kRunEncrypt, &options_); }), 1);
