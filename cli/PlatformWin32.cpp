@@ -18,11 +18,6 @@ bool Failed() {
 
 HANDLE Handle(std::intptr_t handle) { return reinterpret_cast<HANDLE>(handle); }
 
-std::string FolderOf(const std::string& path) {
-    const std::size_t slash = path.find_last_of("\\/");
-    return slash == std::string::npos ? "." : path.substr(0, slash + 1);
-}
-
 std::atomic<bool>* interruptFlag = nullptr;
 
 BOOL WINAPI OnConsoleControl(DWORD event) {
