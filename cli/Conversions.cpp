@@ -212,7 +212,11 @@ struct Conversion {
             }
         }
         temporaryMade = false;
-        if (!SyncFolderOf(finalName)) return SystemFailure("Error detected flushing the folder of", finalName);
+        if (settings.unsyncedFolders && !settings.cleanup) {
+            (*settings.unsyncedFolders)[finalName.substr(0, finalName.find_last_of("/\\") + 1)] = finalName;
+        } else if (!SyncFolderOf(finalName)) {
+            return SystemFailure("Error detected flushing the folder of", finalName);
+        }
         FileOutcome placed;
         placed.status = FileStatus::Converted;
         placed.result = finalName;
@@ -353,6 +357,17 @@ FileOutcome DecodeOne(const std::string& fullPath, const ConversionSettings& set
     }
     SyncFolderOf(fullPath);
     return placed;
+}
+
+bool SyncFolders(std::map<std::string, std::string>& unsynced, std::string& failed) {
+    for (const auto& folder : unsynced) {
+        if (!SyncFolderOf(folder.second)) {
+            failed = folder.first + " (" + LastFileError() + ")";
+            return false;
+        }
+    }
+    unsynced.clear();
+    return true;
 }
 
 bool InfoOne(const std::string& fullPath, const std::uint32_t* jobKey, HeaderInfo& info, std::string& reason) {

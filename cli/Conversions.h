@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <map>
 #include <string>
 
 #include "cli/HeaderInfo.h"
@@ -37,6 +38,11 @@ struct ConversionSettings {
     // not list for this conversion is skipped rather than failed.
     bool fromFolder = false;
     const std::atomic<bool>* interrupted = nullptr;
+    // Where given, the folders whose new names still have to reach the disk
+    // (folder -> a path in it) instead of a flush after every file: many
+    // small files cost one folder flush each otherwise. A --cleanup always
+    // flushes at once, before the original is touched.
+    std::map<std::string, std::string>* unsyncedFolders = nullptr;
     ProgressReport progress = nullptr;
     void* progressContext = nullptr;
 };
@@ -44,6 +50,10 @@ struct ConversionSettings {
 // fullPath is absolute (FullPath of Platform.h).
 FileOutcome EncryptOne(const std::string& fullPath, const ConversionSettings& settings);
 FileOutcome DecodeOne(const std::string& fullPath, const ConversionSettings& settings);
+
+// Flushes the folders a run left unsynced; false (with the folder) when one
+// could not be.
+bool SyncFolders(std::map<std::string, std::string>& unsynced, std::string& failed);
 
 // Reads the start of the file and describes it; writes nothing. False with
 // a reason when the file cannot be read.

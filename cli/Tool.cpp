@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cstring>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -75,6 +76,7 @@ struct Run {
     int skipped = 0;
     int failed = 0;
     int wrongKey = 0;
+    std::map<std::string, std::string> unsyncedFolders;
 };
 
 int UsageError(const Run& run, const std::string& text) {
@@ -445,6 +447,7 @@ void ProcessOne(Run& run, const Target& target, const std::uint32_t* jobKey) {
     settings.nsa = run.options.nsa;
     settings.fromFolder = target.fromFolder;
     settings.interrupted = &interrupted;
+    settings.unsyncedFolders = &run.unsyncedFolders;
     settings.progress = ShowProgress;
     settings.progressContext = &run;
     const FileOutcome outcome =
@@ -496,6 +499,12 @@ int RunTool(int argc, char** argv, const ToolStreams& streams) {
         ProcessOne(run, target, haveKey ? &jobKey : nullptr);
     }
     EndProgressLine(run);
+    std::string unsynced;
+    if (!SyncFolders(run.unsyncedFolders, unsynced)) {
+        std::fprintf(run.io.err, "%s: the new names in a folder could not be flushed to the disk: %s\n", kName,
+                     ShownText(unsynced).c_str());
+        ++run.failed;
+    }
     PrintSummary(run);
     if (interrupted.load()) return kExitInterrupted;
     if (run.failed > 0) return kExitFailed;
