@@ -9,7 +9,7 @@ on the same disk, in one run, every result flushed to the disk:
     of all of them in one run.
 
     python3 bench/cli_bench.py [--tool PATH] [--megabytes 256] [--files 10000]
-                               [--rounds 3] [--folder DIR]
+                               [--rounds 5] [--folder DIR]
 
 --tool defaults to build/native-release/cli/orvane-cli, a build without
 the sanitizers:
@@ -17,7 +17,8 @@ the sanitizers:
     cmake -S . -B build/native-release -DORVANE_SANITIZE=OFF -DCMAKE_BUILD_TYPE=Release
     cmake --build build/native-release --target orvane-cli
 
-Each line is the median of --rounds runs; ratios are to the copy. A tool
+Each line is the median of --rounds runs, the contenders taken in turn in
+every round; ratios are to the copy. A tool
 that is not installed is left out with a note (scripts/setup.sh installs
 openssl, age and gpg). The folder (default: a scratch folder in the build
 tree, on the same disk as the sources) is removed at the end.
@@ -40,14 +41,6 @@ def timed(command, **kwargs):
     return time.perf_counter() - start
 
 
-def median_of(rounds, prepare, run):
-    times = []
-    for _ in range(rounds):
-        prepare()
-        times.append(run())
-    return statistics.median(times)
-
-
 def remove(*paths):
     for path in paths:
         if os.path.exists(path):
@@ -66,24 +59,25 @@ def large_file(args, folder, tool, key):
     decoded_from = os.path.join(folder, "Copy.(=bin=)")
     decoded = os.path.join(folder, "Copy.bin")
 
-    # Every contender reads the same cached plain file.
-    lines = []
-    lines.append(("cp + sync", median_of(args.rounds, lambda: remove(out),
-                                         lambda: timed(["sh", "-c", 'cp "$0" "$1" && sync "$1"', plain, out]))))
-    lines.append(("orvane-cli encrypt", median_of(args.rounds, lambda: remove(encrypted),
-                                                  lambda: timed([tool, "encrypt", "--key-file", key, plain]))))
+    # Every contender reads the same cached plain file. The rounds take the
+    # contenders in turn, so that the disk's moods fall on all of them.
+    contenders = []
+    contenders.append(("cp + sync", lambda: remove(out),
+                       lambda: timed(["sh", "-c", 'cp "$0" "$1" && sync "$1"', plain, out])))
+    contenders.append(("orvane-cli encrypt", lambda: remove(encrypted),
+                       lambda: timed([tool, "encrypt", "--key-file", key, plain])))
 
     def prepare_decode():
         remove(decoded)
         if not os.path.exists(decoded_from):
             shutil.copy(encrypted, decoded_from)
-    lines.append(("orvane-cli decode", median_of(args.rounds, prepare_decode,
-                                                 lambda: timed([tool, "decode", "--key-file", key, decoded_from]))))
+    contenders.append(("orvane-cli decode", prepare_decode,
+                       lambda: timed([tool, "decode", "--key-file", key, decoded_from])))
     missing = []
     if shutil.which("openssl"):
-        lines.append(("openssl enc -chacha20 + sync", median_of(args.rounds, lambda: remove(out), lambda: timed(
+        contenders.append(("openssl enc -chacha20 + sync", lambda: remove(out), lambda: timed(
             ["sh", "-c", 'openssl enc -chacha20 -pbkdf2 -pass file:"$2" -in "$0" -out "$1" && sync "$1"',
-             plain, out, key]))))
+             plain, out, key])))
     else:
         missing.append("openssl")
     if shutil.which("age") and shutil.which("age-keygen"):
@@ -92,22 +86,27 @@ def large_file(args, folder, tool, key):
         subprocess.run(["age-keygen", "-o", identity], check=True, capture_output=True)
         recipient = subprocess.run(["age-keygen", "-y", identity], check=True, capture_output=True,
                                    text=True).stdout.strip()
-        lines.append(("age + sync", median_of(args.rounds, lambda: remove(out), lambda: timed(
-            ["sh", "-c", 'age -r "$2" -o "$1" "$0" && sync "$1"', plain, out, recipient]))))
+        contenders.append(("age + sync", lambda: remove(out), lambda: timed(
+            ["sh", "-c", 'age -r "$2" -o "$1" "$0" && sync "$1"', plain, out, recipient])))
     else:
         missing.append("age")
+    home = tempfile.mkdtemp(prefix="orvane-bench-gnupg-")
     if shutil.which("gpg"):
-        home = tempfile.mkdtemp(prefix="orvane-bench-gnupg-")
-        try:
-            lines.append(("gpg --symmetric (AES256, no compression) + sync",
-                          median_of(args.rounds, lambda: remove(out), lambda: timed(
-                              ["sh", "-c", 'gpg --batch --quiet --homedir "$3" --pinentry-mode loopback '
-                               '--passphrase-file "$2" --symmetric --cipher-algo AES256 --compress-algo none '
-                               '-o "$1" "$0" && sync "$1"', plain, out, key, home]))))
-        finally:
-            shutil.rmtree(home, ignore_errors=True)
+        contenders.append(("gpg --symmetric (AES256, no compression) + sync", lambda: remove(out), lambda: timed(
+            ["sh", "-c", 'gpg --batch --quiet --homedir "$3" --pinentry-mode loopback '
+             '--passphrase-file "$2" --symmetric --cipher-algo AES256 --compress-algo none '
+             '-o "$1" "$0" && sync "$1"', plain, out, key, home])))
     else:
         missing.append("gpg")
+    times = {name: [] for name, _, _ in contenders}
+    try:
+        for _ in range(args.rounds):
+            for name, prepare, run in contenders:
+                prepare()
+                times[name].append(run())
+    finally:
+        shutil.rmtree(home, ignore_errors=True)
+    lines = [(name, statistics.median(times[name])) for name, _, _ in contenders]
 
     print("One file of %d MB, every result flushed (median of %d):" % (size >> 20, args.rounds))
     base = lines[0][1]
@@ -146,9 +145,15 @@ def small_files(args, folder, tool, key):
                 f.write(contents)
         os.sync()
 
-    sources = lambda: [os.path.join(plain_folder, "f%05d.dat" % i) for i in range(args.files)]
-    copy = median_of(args.rounds, prepare, lambda: copy_one_by_one(sources(), copy_folder))
-    encrypt = median_of(args.rounds, prepare, lambda: timed([tool, "encrypt", "-r", "--key-file", key, plain_folder]))
+    sources = [os.path.join(plain_folder, "f%05d.dat" % i) for i in range(args.files)]
+    copies, encryptions = [], []
+    for _ in range(args.rounds):
+        prepare()
+        copies.append(copy_one_by_one(sources, copy_folder))
+        prepare()
+        encryptions.append(timed([tool, "encrypt", "-r", "--key-file", key, plain_folder]))
+    copy = statistics.median(copies)
+    encrypt = statistics.median(encryptions)
     print("%d files of 4 KB (median of %d):" % (args.files, args.rounds))
     print("  %-48s %7.3f s  %7.0f files/s  %5.2fx" % ("copy + fsync, one by one", copy, args.files / copy, 1.0))
     print("  %-48s %7.3f s  %7.0f files/s  %5.2fx" % ("orvane-cli encrypt -r", encrypt, args.files / encrypt,
@@ -160,7 +165,7 @@ def main():
     parser.add_argument("--tool", default=os.path.join(ROOT, "build", "native-release", "cli", "orvane-cli"))
     parser.add_argument("--megabytes", type=int, default=256)
     parser.add_argument("--files", type=int, default=10000)
-    parser.add_argument("--rounds", type=int, default=3)
+    parser.add_argument("--rounds", type=int, default=5)
     parser.add_argument("--folder", default=os.path.join(ROOT, "build"))
     args = parser.parse_args()
     tool = os.path.abspath(args.tool)

@@ -76,6 +76,7 @@ struct Run {
     int skipped = 0;
     int failed = 0;
     int wrongKey = 0;
+    int cancelled = 0;
     std::map<std::string, std::string> unsyncedFolders;
 };
 
@@ -409,8 +410,10 @@ void Count(Run& run, FileStatus status) {
         case FileStatus::WrongKey:
             ++run.wrongKey;
             break;
-        case FileStatus::Failed:
         case FileStatus::Cancelled:
+            ++run.cancelled;
+            break;
+        case FileStatus::Failed:
             ++run.failed;
             break;
     }
@@ -423,7 +426,8 @@ void PrintSummary(Run& run) {
     if (run.wrongKey > 0) line += ", " + std::to_string(run.wrongKey) + (info ? " of another key" : " with another key");
     if (run.failed > 0) line += ", " + std::to_string(run.failed) + " failed";
     if (run.skipped > 0) line += ", " + std::to_string(run.skipped) + " skipped";
-    if (interrupted.load()) line += "; interrupted";
+    if (run.cancelled > 0) line += ", " + std::to_string(run.cancelled) + " interrupted";
+    if (interrupted.load() && run.cancelled == 0) line += "; interrupted";
     std::fprintf(run.options.json ? run.io.err : run.io.out, "%s: %s\n", kName, line.c_str());
 }
 
