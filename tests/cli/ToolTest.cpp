@@ -222,6 +222,24 @@ TEST_F(ToolTest, BodyAcrossTheRunsMatchesTheDocumentsLongVector) {
     EXPECT_TRUE(ReadBytes(In("large.dat")) == large);
 }
 
+TEST_F(ToolTest, TheModelsStoredFormDecodesAndEncryptsToItsBody) {
+    // Made by the independent model of the format for the key "Stored forms"
+    // and a Windows path; here only the path field can differ.
+    const std::string data = ORVANE_STORED_FORMS_DIR "/";
+    const std::string model = ReadBytes(data + "Report.(=doc=)");
+    const std::string plain = ReadBytes(data + "Report.doc");
+    ASSERT_EQ(3277u, model.size());
+    WriteBytes(In("Report.(=doc=)"), model);
+    ASSERT_EQ(FileStatus::Converted, DecodeOne(In("Report.(=doc=)"), Settings("Stored forms")).status);
+    EXPECT_TRUE(ReadBytes(In("Report.doc")) == plain);
+
+    ::unlink(In("Report.(=doc=)").c_str());
+    ASSERT_EQ(FileStatus::Converted, EncryptOne(In("Report.doc"), Settings("Stored forms")).status);
+    const std::string made = ReadBytes(In("Report.(=doc=)"));
+    EXPECT_EQ(model.substr(0, kOriginalPathOffset), made.substr(0, kOriginalPathOffset));
+    EXPECT_TRUE(model.substr(kHeaderSize) == made.substr(kHeaderSize));
+}
+
 // ---- Refusals: nothing written, inside the folder or outside it ---------
 
 // A header of the current format for `key` with any path field.
