@@ -401,15 +401,22 @@ TEST_F(ToolTest, CleanupOverwritesTheOriginalsBlocksWithTheProgramsPasses) {
         ConversionSettings settings = Settings();
         settings.cleanup = true;
         settings.nsa = c.nsa;
-        // What the clearing reports: every total, and the last count.
-        std::pair<std::set<std::uint64_t>, std::uint64_t> reported;
-        settings.progressContext = &reported;
-        settings.progress = [](void* context, const char* what, const std::string&, std::uint64_t done,
+        // What the clearing reports: every total, the last count, and whether
+        // the plain name held anything while a pass was written, which a
+        // crash at that moment would leave there.
+        struct Seen {
+            std::set<std::uint64_t> totals;
+            std::uint64_t done = 0;
+            int plainNameTaken = 0;
+        } seen;
+        settings.progressContext = &seen;
+        settings.progress = [](void* context, const char* what, const std::string& path, std::uint64_t done,
                                std::uint64_t total) {
             if (std::strcmp(what, "clearing") != 0) return;
-            auto& seen = *static_cast<std::pair<std::set<std::uint64_t>, std::uint64_t>*>(context);
-            seen.first.insert(total);
-            seen.second = done;
+            Seen& s = *static_cast<Seen*>(context);
+            s.totals.insert(total);
+            s.done = done;
+            s.plainNameTaken += Exists(path);
         };
         ASSERT_EQ(FileStatus::Converted, EncryptOne(In("Report.doc"), settings).status);
         EXPECT_FALSE(Exists(In("Report.doc")));
@@ -418,11 +425,12 @@ TEST_F(ToolTest, CleanupOverwritesTheOriginalsBlocksWithTheProgramsPasses) {
         EXPECT_TRUE(ReadBytes(sandbox_ + "/watch") == std::string(whole, '\xF6'));
         // Each pass covers the whole blocks once: the count of passes.
         if (c.passes > 0) {
-            EXPECT_EQ(std::set<std::uint64_t>{c.passes * whole}, reported.first);
-            EXPECT_EQ(c.passes * whole, reported.second);
+            EXPECT_EQ(std::set<std::uint64_t>{c.passes * whole}, seen.totals);
+            EXPECT_EQ(c.passes * whole, seen.done);
         } else {
-            EXPECT_TRUE(reported.first.empty());
+            EXPECT_TRUE(seen.totals.empty());
         }
+        EXPECT_EQ(0, seen.plainNameTaken) << "the plain name held the file being cleared";
 
         ASSERT_EQ(FileStatus::Converted, DecodeOne(In("Report.(=doc=)"), settings).status);
         EXPECT_TRUE(ReadBytes(In("Report.doc")) == plain);
