@@ -578,6 +578,10 @@ TEST_F(ToolTest, ExitStatusesTellUsageWrongKeyAndFailureApart) {
         EXPECT_NE(std::string::npos, ran.err.find(c.message)) << ran.err;
     }
     EXPECT_EQ("alpha", ReadBytes(In("a.txt")));
+
+    const Ran help = Tool({"--help"});
+    EXPECT_EQ(kExitConverted, help.status);
+    EXPECT_EQ(0u, help.out.find("Usage: orvane-cli encrypt")) << help.out;
 }
 
 TEST_F(ToolTest, FoldersSkipFilesOfTheOtherKindAndSayWhatHappened) {

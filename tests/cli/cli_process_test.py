@@ -171,6 +171,21 @@ class Terminal(Folder):
         self.assertEqual(0, run(["decode", "--key-file", "key", "Big.(=iso=)"], self.folder).returncode)
         self.assertTrue(self.read("Big.iso") == original)
 
+    def test_ctrl_c_during_the_clearing_finishes_it_and_starts_no_further_file(self):
+        original = random.Random(5).randbytes(48 << 20)
+        self.write("Big.iso", original)
+        self.write("Next.txt", b"not started")
+        tty = OnTerminal(["encrypt", "--nsa", "--key-file", "key", "Big.iso", "Next.txt"], self.folder)
+        tty.expect(b"clearing Big.iso")
+        tty.type(b"\x03")
+        status, rest = tty.finish()
+        self.assertEqual(130, status, rest)
+        self.assertIn(b"1 file converted; interrupted", rest)
+        self.assertEqual(["Big.(=iso=)", "Next.txt", "key"], sorted(os.listdir(self.folder)))
+        self.assertEqual(b"not started", self.read("Next.txt"))
+        self.assertEqual(0, run(["decode", "--key-file", "key", "Big.(=iso=)"], self.folder).returncode)
+        self.assertTrue(self.read("Big.iso") == original)
+
     def test_progress_only_on_a_terminal(self):
         self.write("Big.iso", bytes(24 << 20))
         tty = OnTerminal(["encrypt", "--key-file", "key", "Big.iso"], self.folder)
