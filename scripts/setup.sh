@@ -25,6 +25,7 @@ packages=(
   xvfb x11-apps x11-utils imagemagick  # a display without a screen; screenshots
   util-linux                      # taskset, setpriv
   clang-14 libclang-rt-14-dev     # the core's fuzz target (libFuzzer)
+  openssl age gpg                 # yardsticks of the command-line tool's benchmark
 )
 orvane_probe_32bit "${TMPDIR:-/tmp}/orvane-probe"
 if [ "$ORVANE_RUNS_32BIT" = yes ]; then

@@ -1,6 +1,8 @@
 // Fuzz target for every part of the core that reads bytes from a file or a
 // name from the user: header recognition, key check, stored path and its
-// extension, and every name function. Each result is checked against the
+// extension, and every name function; and for what the command-line tool
+// makes of such bytes: its description of a header and the escaping of
+// outside texts for JSON and the terminal. Each result is checked against the
 // format's rules, restated here without the core's code; a broken rule stops
 // the run like a crash does.
 //
@@ -15,6 +17,8 @@
 #include <cstring>
 #include <string>
 
+#include "cli/HeaderInfo.h"
+#include "cli/Texts.h"
 #include "core/FileHeader.h"
 #include "core/FileNames.h"
 
@@ -155,6 +159,96 @@ void CheckNames(const std::string& plain, const std::string& encrypted, const ch
     }
 }
 
+// The tool's description agrees with the rules, field by field, for a file
+// of `fileSize` bytes that starts with `bytes`.
+void CheckDescription(const unsigned char* bytes, std::size_t count, std::uint64_t fileSize, std::uint32_t jobKey) {
+    const std::uint32_t* const keys[] = {nullptr, &jobKey};
+    for (const std::uint32_t* key : keys) {
+        const HeaderInfo info = DescribeHeader(bytes, count, fileSize, key);
+        const HeaderFormat format = FormatByRule(bytes, count);
+        Check(info.format == format, "info: the format by the signatures");
+        Check(info.whole == (format != HeaderFormat::None && count >= kHeaderSize),
+              "info: a header counts as whole when all 276 bytes are there");
+        if (!info.whole) {
+            Check(info.storedPath.empty() && !info.storedPathValid && info.keyMatches == -1,
+                  "info: nothing is read from a cut header");
+            continue;
+        }
+        const bool terminated = std::memchr(bytes + 16, 0, 256) != nullptr;
+        Check(info.storedPathValid == terminated, "info: a stored path is valid when terminated within 256 bytes");
+        Check(info.storedPath.size() <= 260 && info.storedPath.find('\0') == std::string::npos,
+              "info: the stored path stays inside its field");
+        Check(info.bodyLength == fileSize - kHeaderSize, "info: the body is the rest of the file");
+        if (info.storedPathValid) {
+            Check(info.extension == ExtensionByRule(info.storedPath), "info: the stored extension");
+            Check(info.extensionPlain == PlainByRule(info.extension), "info: whether a decoder would use it");
+        }
+        const std::uint32_t stored = LittleEndian(bytes + 12);
+        const int expected = !key ? -1 : stored == (format == HeaderFormat::Current ? CheckValueByRule(jobKey) : jobKey);
+        Check(info.keyMatches == expected, "info: the key check");
+    }
+}
+
+// Whether text is valid UTF-8 by the rule: no overlong forms, surrogates or
+// numbers past U+10FFFF.
+bool ValidUtf8(const std::string& text) {
+    for (std::size_t i = 0; i < text.size();) {
+        const unsigned char c = static_cast<unsigned char>(text[i]);
+        std::size_t length = c < 0x80 ? 1 : (c >> 5) == 6 ? 2 : (c >> 4) == 14 ? 3 : (c >> 3) == 30 ? 4 : 0;
+        if (length == 0 || i + length > text.size()) return false;
+        std::uint32_t value = length == 1 ? c : c & (0x7F >> length);
+        for (std::size_t k = 1; k < length; ++k) {
+            const unsigned char next = static_cast<unsigned char>(text[i + k]);
+            if ((next & 0xC0) != 0x80) return false;
+            value = value << 6 | (next & 0x3F);
+        }
+        const std::uint32_t smallest[] = {0, 0, 0x80, 0x800, 0x10000};
+        if (value < smallest[length] || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF)) return false;
+        i += length;
+    }
+    return true;
+}
+
+// Outside bytes as the tool prints them: a JSON string that is valid UTF-8,
+// holds no raw control character, ends at its last quote and keeps every
+// printable ASCII character in order; a terminal text without control
+// characters.
+void CheckTexts(const std::string& bytes) {
+    const std::string json = JsonString(bytes);
+    Check(ValidUtf8(json), "json: valid UTF-8");
+    Check(json.size() >= 2 && json.front() == '"' && json.back() == '"', "json: one string literal");
+    std::string ascii;
+    for (std::size_t i = 1; i + 1 < json.size(); ++i) {
+        const unsigned char c = static_cast<unsigned char>(json[i]);
+        Check(c >= 0x20 && c != 0x7F, "json: no raw control character");
+        Check(c != '"', "json: no quote ends the string early");
+        if (c == '\\') {
+            Check(i + 2 < json.size(), "json: no escape at the end");
+            const char next = json[++i];
+            if (next == 'u') {
+                Check(i + 4 < json.size(), "json: a whole \\u escape");
+                i += 4;
+            } else {
+                Check(next == '"' || next == '\\', "json: only quote and backslash escaped by themselves");
+                ascii += next;
+            }
+        } else if (c < 0x80) {
+            ascii += static_cast<char>(c);
+        }
+    }
+    std::string expected;
+    for (const char c : bytes) {
+        if (c >= 0x20 && c < 0x7F) expected += c;
+    }
+    Check(ascii == expected, "json: printable ASCII kept in order");
+
+    const std::string shown = ShownText(bytes);
+    for (const char c : shown) {
+        const unsigned char u = static_cast<unsigned char>(c);
+        Check(u >= 0x20 && u != 0x7F, "terminal: no control character");
+    }
+}
+
 // The zero-terminated text at `at` (empty past the end), at most 300
 // characters, so that names beyond the 255-character limit occur.
 std::string TextAt(const unsigned char* bytes, std::size_t count, std::size_t& at) {
@@ -175,6 +269,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         size -= 4;
     }
     CheckHeader(data, size, jobKey);
+    CheckDescription(data, size, size + (jobKey & 0xFFFF), jobKey);
+    CheckTexts(std::string(reinterpret_cast<const char*>(data), size));
 
     std::size_t at = size < kHeaderSize ? size : kHeaderSize;
     const std::string plain = TextAt(data, size, at);
