@@ -3,9 +3,10 @@
 
 #include <commctrl.h>
 
-#include "app/AppContext.h"
+#include "context/AppContext.h"
 #include "app/MainWindow.h"
 #include "app/Tray.h"
+#include "ui/WindowPlacement.h"
 #include "engine/OperationLog.h"
 #include "resource.h"
 #include "ui/Messages.h"

@@ -6,9 +6,8 @@
 
 #include <cstdio>
 
-#include "app/AppContext.h"
-#include "app/FileLists.h"
-#include "app/MainWindow.h"
+#include "app/ToolBar.h"
+#include "context/AppContext.h"
 #include "resource.h"
 
 namespace {
@@ -147,4 +146,11 @@ int UpdateCommandStates(HWND mainWindow, const ProgramOptions* options) {
   WriteCaption(encryptList, "Files for Encryption", now.encryptEntries);
   WriteCaption(decodeList, "Files for Decoding", now.decodeEntries);
   return 1;
+}
+
+void SetListCaption(HWND list, const char* text) {
+  LVCOLUMNA column = {};
+  column.mask = LVCF_TEXT;
+  column.pszText = const_cast<char*>(text);
+  SendMessageA(list, LVM_SETCOLUMNA, 0, reinterpret_cast<LPARAM>(&column));
 }

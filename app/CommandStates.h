@@ -16,3 +16,6 @@
 // WM_INITMENU, after a drop, after every list notification and when a
 // conversion run starts. Returns 1.
 int UpdateCommandStates(HWND mainWindow, const ProgramOptions* options);
+
+// Sets the title of the list's first column.
+void SetListCaption(HWND list, const char* text);

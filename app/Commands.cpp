@@ -5,7 +5,7 @@
 #include "app/FileLists.h"
 #include "app/MainWindow.h"
 #include "app/RunConversion.h"
-#include "app/Tray.h"
+#include "ui/WindowPlacement.h"
 #include "resource.h"
 #include "ui/AccessPassword.h"
 #include "ui/Help.h"
@@ -44,7 +44,10 @@ void Exit(HWND mainWindow, ProgramOptions*) {
 // A new password is written at once, so that it holds even if the run ends
 // abnormally.
 void ChangePassword(HWND mainWindow, ProgramOptions* options) {
-  if (ChangeAccessPassword(mainWindow, &options->Code)) SaveOptions(options);
+  if (ChangeAccessPassword(mainWindow, &options->Code)) {
+    SaveOptions(options);
+    SetStatusText(IDS_OPTIONS_SAVED);
+  }
 }
 
 void OpenOptions(HWND mainWindow, ProgramOptions* options) { OpenOptionsSheet(mainWindow, options, kGeneralPage); }
@@ -107,6 +110,7 @@ void ChooseFont(HWND mainWindow, ProgramOptions* options) {
   if (!ChooseListFont(mainWindow, IDC_ENCRYPT_LIST)) return;
   SendMessageA(ListOf(mainWindow, false), WM_SETFONT, reinterpret_cast<WPARAM>(App().listFont), TRUE);
   SaveOptions(options);
+  SetStatusText(IDS_OPTIONS_SAVED);
 }
 
 // ---- Help -------------------------------------------------------------------

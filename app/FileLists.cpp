@@ -15,7 +15,7 @@
 #include "app/CommandStates.h"
 #include "app/ListIndex.h"
 #include "app/MainWindow.h"
-#include "app/Tray.h"
+#include "ui/WindowPlacement.h"
 #include "engine/CandidateChecks.h"
 #include "engine/FileAccess.h"
 #include "resource.h"
@@ -428,13 +428,6 @@ void RemoveListedFiles(HWND list, const int* indexes, int count) {
   if (mainWindow && mainWindow == App().mainWindow) {
     if (const ProgramOptions* options = MainWindowOptions(mainWindow)) UpdateCommandStates(mainWindow, options);
   }
-}
-
-void SetListCaption(HWND list, const char* text) {
-  LVCOLUMNA column = {};
-  column.mask = LVCF_TEXT;
-  column.pszText = const_cast<char*>(text);
-  SendMessageA(list, LVM_SETCOLUMNA, 0, reinterpret_cast<LPARAM>(&column));
 }
 
 int ItemAtCursor(HWND list) {

@@ -13,7 +13,7 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
-#include "app/AppContext.h"
+#include "context/AppContext.h"
 #include "settings/ProgramOptions.h"
 
 // The add-files dialog hands back at most this many bytes of names.
@@ -52,8 +52,6 @@ void RemoveListedFile(HWND list, int index);
 // the list left as RemoveListedFile on each, from the last, would leave it.
 void RemoveListedFiles(HWND list, const int* indexes, int count);
 
-// Sets the title of the list's first column.
-void SetListCaption(HWND list, const char* text);
 
 // The entry under the mouse cursor, or -1 when the cursor is over no entry.
 int ItemAtCursor(HWND list);

@@ -3,7 +3,7 @@
 // no options (beyond the defaults a first run has already written).
 #include <windows.h>
 
-#include "app/AppContext.h"
+#include "context/AppContext.h"
 #include "app/MainWindow.h"
 #include "app/Startup.h"
 #include "settings/ProgramOptions.h"

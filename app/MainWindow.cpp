@@ -6,10 +6,11 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
-#include "app/AppContext.h"
+#include "context/AppContext.h"
 #include "app/CommandStates.h"
 #include "resource.h"
 #include "ui/Messages.h"
+#include "ui/TrayIcon.h"
 #include "ui/TextRoutines.h"
 
 namespace {
@@ -138,6 +139,16 @@ void RestoreWorkingFolder(ProgramOptions& options) {
   StoreCurrentFolder(&options);
 }
 
+// Moves a child of the main window unless it is there already: a visible
+// window moved, even to where it is, is repainted.
+void PlaceChild(HWND child, LONG x, LONG y, LONG width, LONG height) {
+  RECT now;
+  if (!child || !GetWindowRect(child, &now)) return;
+  MapWindowPoints(nullptr, GetParent(child), reinterpret_cast<POINT*>(&now), 2);
+  if (now.left == x && now.top == y && RectWidth(&now) == width && RectHeight(&now) == height) return;
+  MoveWindow(child, x, y, width, height, TRUE);
+}
+
 int ShowBar(HWND mainWindow, int barId, int on) {
   HWND bar = mainWindow ? GetDlgItem(mainWindow, barId) : nullptr;
   if (!bar) return 0;
@@ -172,9 +183,11 @@ int RegisterMainWindowClass() {
 
 HWND CreateMainWindow(int showCommand, ProgramOptions* options) {
   const WindowPosition& place = options->Window;
-  HWND window = CreateWindowExA(options->TopMost ? WS_EX_TOPMOST : 0, kMainWindowClass, kProgramTitle,
-                                kMainWindowStyle, place.Left, place.Top, place.Width, place.Height, nullptr, nullptr,
-                                App().instance, options);
+  // Files may be dropped on the window (what DragAcceptFiles does, without
+  // loading the shell before the first file is dropped).
+  const DWORD extendedStyle = (options->TopMost ? WS_EX_TOPMOST : 0) | WS_EX_ACCEPTFILES;
+  HWND window = CreateWindowExA(extendedStyle, kMainWindowClass, kProgramTitle, kMainWindowStyle, place.Left,
+                                place.Top, place.Width, place.Height, nullptr, nullptr, App().instance, options);
   if (!window) {
     const int code = static_cast<int>(GetLastError());
     ShowError(IDS_WINDOW_OPEN_FAILED, kProgramTitle, code);
@@ -182,11 +195,11 @@ HWND CreateMainWindow(int showCommand, ProgramOptions* options) {
   }
   App().mainWindow = window;
   LayoutMainWindow(window);
+  // The menu's items and the buttons start greyed; this first refresh
+  // enables them before the window is first painted.
+  UpdateCommandStates(window, options);
   ShowWindow(window, options->Minimized ? SW_SHOWMINIMIZED : showCommand);
   UpdateWindow(window);
-  DragAcceptFiles(window, TRUE);
-  // The menu's items start greyed; this first refresh enables them.
-  UpdateCommandStates(window, options);
   if (options->TaskTray) AddTrayIcon(window, kProgramTitle);
   return window;
 }
@@ -234,31 +247,23 @@ void LayoutMainWindow(HWND mainWindow) {
     RECT bar;
     GetWindowRect(statusBar, &bar);
     const LONG height = RectHeight(&bar);
-    MoveWindow(statusBar, 0, free.bottom - height, width, height, TRUE);
+    PlaceChild(statusBar, 0, free.bottom - height, width, height);
     free.bottom -= height;
-    SetStatusText(IDS_READY);
   }
   // With an odd height the last pixel row stays uncovered.
   const LONG half = RectHeight(&free) / 2;
-  MoveWindow(GetDlgItem(mainWindow, IDC_ENCRYPT_LIST), 0, free.top, width, half, TRUE);
-  MoveWindow(GetDlgItem(mainWindow, IDC_DECODE_LIST), 0, free.top + half, width, half, TRUE);
+  PlaceChild(GetDlgItem(mainWindow, IDC_ENCRYPT_LIST), 0, free.top, width, half);
+  PlaceChild(GetDlgItem(mainWindow, IDC_DECODE_LIST), 0, free.top + half, width, half);
   InvalidateRect(mainWindow, nullptr, FALSE);
+  // Last: the status text repaints the window at once, which is then laid
+  // out whole (painted in the middle of the layout, it would be painted
+  // twice).
+  if (statusBar && IsWindowVisible(statusBar)) SetStatusText(IDS_READY);
 }
 
 int ShowToolBar(HWND mainWindow, int on) { return ShowBar(mainWindow, IDC_TOOL_BAR, on); }
 
 int ShowStatusBar(HWND mainWindow, int on) { return ShowBar(mainWindow, IDC_STATUS_BAR, on); }
-
-void EnableToolButton(UINT commandId, int enabled) {
-  HWND bar = App().toolBar;
-  if (!bar) return;
-  SendMessageA(bar, TB_HIDEBUTTON, commandId, MAKELPARAM(FALSE, 0));
-  SendMessageA(bar, TB_SETSTATE, commandId, MAKELPARAM(enabled ? TBSTATE_ENABLED : TBSTATE_INDETERMINATE, 0));
-}
-
-void CheckToolButton(UINT commandId, int on) {
-  if (App().toolBar) SendMessageA(App().toolBar, TB_CHECKBUTTON, commandId, MAKELPARAM(on ? TRUE : FALSE, 0));
-}
 
 void ReadColumnWidths(HWND list, LONG (&widths)[3]) {
   if (!list) return;

@@ -4,7 +4,6 @@
 
 #include <windows.h>
 
-#include "app/Tray.h"
 #include "settings/ProgramOptions.h"
 
 constexpr char kMainWindowClass[] = "OrvaneAppClass";
@@ -44,11 +43,6 @@ void LayoutMainWindow(HWND mainWindow);
 int ShowToolBar(HWND mainWindow, int on);
 int ShowStatusBar(HWND mainWindow, int on);
 
-// Shows the tool-bar button of `commandId` and makes it react (enabled) or
-// draws it greyed (not enabled); either state replaces a pressed one.
-void EnableToolButton(UINT commandId, int enabled);
-// Draws the tool-bar button of `commandId` pressed while `on`.
-void CheckToolButton(UINT commandId, int on);
 
 // Puts the widths of the list's three columns into `widths`; leaves them
 // as they are when there is no list.

@@ -8,6 +8,7 @@
 #include "app/FileLists.h"
 #include "app/MainWindow.h"
 #include "app/Tray.h"
+#include "ui/WindowPlacement.h"
 #include "engine/ConversionJob.h"
 #include "settings/ProgramOptions.h"
 #include "ui/ExitConfirmation.h"

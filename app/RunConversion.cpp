@@ -8,7 +8,7 @@
 #include <cstdio>
 #include <vector>
 
-#include "app/AppContext.h"
+#include "context/AppContext.h"
 #include "app/CommandStates.h"
 #include "app/FileLists.h"
 #include "engine/ConversionJob.h"
@@ -69,12 +69,13 @@ int CostedUpdate::depth_ = 0;
 // texts (ui/Messages), the converted entries' removal and the scrolling to
 // the entry converted now; each of these costs, under Wine, as much as
 // converting a small file. A picture itself costs a few milliseconds, and
-// under Wine about forty (holding and releasing the list's drawing alone
-// costs twenty-five): the next picture comes no sooner than kPictureShare
-// times the last one's cost after it, so that the pictures take at most
-// about a fifteenth of the run.
+// under Wine from forty to a hundred (holding and releasing the list's
+// drawing alone costs fifteen to twenty-five, repainting it six): the next
+// picture comes no sooner than kPictureShare times the last one's cost
+// after it, so that the pictures take at most about a twenty-fifth of the
+// run.
 constexpr DWORD kFrameInterval = 100;
-constexpr DWORD kPictureShare = 15;
+constexpr DWORD kPictureShare = 25;
 
 // The run's pictures. Removing an entry scrolls the list and redraws its
 // scroll bar at once; with the list's redrawing held, the removals of a

@@ -25,6 +25,8 @@ constexpr int kRunEncrypt = 1;
 // least one file was converted, else 0.
 int RunConversion(HWND mainWindow, int mode, ProgramOptions* options);
 
+// ---- Test seams ------------------------------------------------------------
+
 // Benchmarks only: whether a run shows a file's progress and repaints the
 // window while the file converts (on by default), and what the window's
 // updates cost the last run: how many pictures, caption changes and

@@ -7,7 +7,7 @@
 #include <cstdio>
 #include <ctime>
 
-#include "app/AppContext.h"
+#include "context/AppContext.h"
 #include "app/MainWindow.h"
 #include "core/KeyHash.h"
 #include "engine/OperationLog.h"
@@ -149,6 +149,7 @@ int RunMessageLoop() {
 
 void FinishRun(ProgramOptions* options) {
   SaveOptions(options);
+  SetStatusText(IDS_OPTIONS_SAVED);
   LogWrite(0);
   DeleteListFont();
 }

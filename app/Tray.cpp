@@ -1,57 +1,7 @@
-// The tray icon, the topmost switch, the task bar's edge and the capture of
-// a window's normal place.
+// The main window's answer to its tray icon.
 #include "app/Tray.h"
 
-#include <cstdio>
-
-#include "app/AppContext.h"
-#include "resource.h"
-#include "ui/TextRoutines.h"
-
-namespace {
-
-// The sizes of the structures as the oldest shells know them (a larger size
-// is refused there, and every later shell accepts these), taken from the
-// platform's headers so that they fit the 32-bit and the 64-bit program.
-const DWORD kNotifyDataSize = NOTIFYICONDATAA_V1_SIZE;
-constexpr DWORD kAppBarDataSize = sizeof(APPBARDATA);
-constexpr UINT kPlacementSize = sizeof(WINDOWPLACEMENT);
-
-constexpr UINT kTrayIconId = TrayNotifyMessage;
-
-AppBarQuery appBarQuery = nullptr;
-
-UINT_PTR AskAppBar(DWORD message, APPBARDATA* data) {
-  return appBarQuery ? appBarQuery(message, data) : SHAppBarMessage(message, data);
-}
-
-NOTIFYICONDATAA IconData(HWND window) {
-  NOTIFYICONDATAA data = {};
-  data.cbSize = kNotifyDataSize;
-  data.hWnd = window;
-  data.uID = kTrayIconId;
-  return data;
-}
-
-}  // namespace
-
-int AddTrayIcon(HWND window, const char* tip) {
-  NOTIFYICONDATAA data = IconData(window);
-  data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
-  data.uCallbackMessage = TrayNotifyMessage;
-  data.hIcon = static_cast<HICON>(
-      LoadImageA(App().instance, MAKEINTRESOURCEA(IDI_PROGRAM_SMALL), IMAGE_ICON, 16, 16, LR_DEFAULTCOLOR));
-  std::snprintf(data.szTip, 64, "%s", tip ? tip : "");
-  const int result = Shell_NotifyIconA(NIM_ADD, &data);
-  // The shell keeps its own copy of the icon.
-  if (data.hIcon) DestroyIcon(data.hIcon);
-  return result;
-}
-
-int RemoveTrayIcon(HWND window) {
-  NOTIFYICONDATAA data = IconData(window);
-  return Shell_NotifyIconA(NIM_DELETE, &data);
-}
+#include "ui/WindowPlacement.h"
 
 void OnTrayNotify(HWND window, LPARAM lParam, LONG topMost) {
   const UINT mouseMessage = LOWORD(lParam);
@@ -61,54 +11,3 @@ void OnTrayNotify(HWND window, LPARAM lParam, LONG topMost) {
   SetTopmost(window, topMost);
   if (mouseMessage == WM_RBUTTONDOWN) SendMessageA(window, WM_CLOSE, 0, 0);
 }
-
-void SetTopmost(HWND window, int on) {
-  if (!window) return;
-  SetWindowPos(window, on ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-}
-
-int SaveWindowPlacement(HWND window, WindowPosition* position) {
-  if (!position) return 0;
-  WINDOWPLACEMENT placement = {};
-  placement.length = kPlacementSize;
-  if (!window || !GetWindowPlacement(window, &placement)) return 0;
-  // The normal rectangle is the restored one, also while the window is
-  // minimized or maximized.
-  const RECT& normal = placement.rcNormalPosition;
-  position->Top = normal.top;
-  position->Left = normal.left;
-  position->Height = RectHeight(&normal);
-  position->Width = RectWidth(&normal);
-
-  RECT bar;
-  const int edge = TaskbarEdge(nullptr, &bar);
-  if (edge < 0) return 0;
-  APPBARDATA state = {};
-  state.cbSize = kAppBarDataSize;
-  if (AskAppBar(ABM_GETSTATE, &state) & ABS_AUTOHIDE) return 1;
-  // The normal rectangle counts from the work area, which begins beside a
-  // task bar at the left or top, while windows are created in screen
-  // coordinates. The bar counts 2 pixels thinner than its rectangle, whose
-  // outer edge lies off the screen.
-  if (edge == 0) position->Left += RectWidth(&bar) - 2;
-  if (edge == 1) position->Top += RectHeight(&bar) - 2;
-  return 1;
-}
-
-int TaskbarEdge(HWND window, RECT* taskbarRect) {
-  APPBARDATA data = {};
-  data.cbSize = kAppBarDataSize;
-  data.hWnd = window;
-  if (!AskAppBar(ABM_GETTASKBARPOS, &data)) return -1;
-  const RECT& bar = data.rc;
-  int edge;
-  if (RectHeight(&bar) > RectWidth(&bar)) {
-    edge = bar.left >= 1 ? 2 : 0;
-  } else {
-    edge = bar.top >= 1 ? 3 : 1;
-  }
-  if (taskbarRect) *taskbarRect = bar;
-  return edge;
-}
-
-void SetAppBarQueryForTest(AppBarQuery query) { appBarQuery = query; }

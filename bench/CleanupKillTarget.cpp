@@ -15,7 +15,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/AppContext.h"
+#include "context/AppContext.h"
 #include "engine/ConversionJob.h"
 #include "engine/Converters.h"
 #include "settings/ProgramOptions.h"

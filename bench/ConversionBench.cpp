@@ -21,7 +21,7 @@
 #include <string>
 #include <vector>
 
-#include "app/AppContext.h"
+#include "context/AppContext.h"
 #include "bench/BenchClock.h"
 #include "engine/Converters.h"
 #include "settings/ProgramOptions.h"

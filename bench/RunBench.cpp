@@ -26,7 +26,7 @@
 #include <string>
 #include <vector>
 
-#include "app/AppContext.h"
+#include "context/AppContext.h"
 #include "bench/BenchClock.h"
 #include "app/FileLists.h"
 #include "app/MainWindow.h"

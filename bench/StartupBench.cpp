@@ -124,6 +124,6 @@ int main(int argc, char** argv) {
                 *std::min_element(c.ms.begin(), c.ms.end()), *std::max_element(c.ms.begin(), c.ms.end()));
   }
   const double ratio = Median(candidates[1].ms) / Median(candidates[0].ms);
-  std::printf("  ratio of medians       %7.2f (target: at most 2)\n", ratio);
+  std::printf("  ratio of medians       %7.2f (target: at most 1.3)\n", ratio);
   return 0;
 }

@@ -3,7 +3,7 @@
 
 #include <cstring>
 
-#include "app/AppContext.h"
+#include "context/AppContext.h"
 
 namespace {
 

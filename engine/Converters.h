@@ -41,19 +41,6 @@ int EncryptFile(ConversionJob* job);
 // plain file-name extension and a file shorter than its header.
 int DecodeFile(ConversionJob* job);
 
-// Test only: the moments of an encryption's "Cleanup" at which a test can
-// step in, as another program or a full disk would.
-enum class CleanupMoment {
-  ReleasingPlainName,  // the plain file is closed and about to be renamed
-  ClearingWrite,       // a write of a clearing pass is about to be made
-  DeletingRemains,     // the cleared file is closed and about to be deleted
-};
-// Test only: `hook` (nullptr for none) is called at each moment with the
-// name of the file concerned. A result other than 0 at a clearing write
-// makes that write fail with that error code; elsewhere it is ignored.
-using CleanupHookForTest = DWORD (*)(CleanupMoment moment, const char* name);
-void SetCleanupHookForTest(CleanupHookForTest hook);
-
 // Registers ".<extension>" under HKEY_CLASSES_ROOT as the type "Encrypted
 // File" with `description` and the program's icon `iconIndex`. Registry
 // failures are ignored; returns 1.
@@ -148,3 +135,18 @@ bool SeekTo(HANDLE file, DWORD offset);
 // Writes all `count` bytes; a write that stops short counts as failed, with
 // ERROR_HANDLE_DISK_FULL as its error code.
 bool WriteAll(HANDLE file, const void* bytes, DWORD count);
+
+// ---- Test seams ------------------------------------------------------------
+
+// Test only: the moments of an encryption's "Cleanup" at which a test can
+// step in, as another program or a full disk would.
+enum class CleanupMoment {
+  ReleasingPlainName,  // the plain file is closed and about to be renamed
+  ClearingWrite,       // a write of a clearing pass is about to be made
+  DeletingRemains,     // the cleared file is closed and about to be deleted
+};
+// Test only: `hook` (nullptr for none) is called at each moment with the
+// name of the file concerned. A result other than 0 at a clearing write
+// makes that write fail with that error code; elsewhere it is ignored.
+using CleanupHookForTest = DWORD (*)(CleanupMoment moment, const char* name);
+void SetCleanupHookForTest(CleanupHookForTest hook);

@@ -2,8 +2,8 @@
 // reset after a failed one, and the hash that is all the run gets back.
 #include "engine/KeyDialogs.h"
 
-#include "app/AppContext.h"
-#include "app/Tray.h"
+#include "context/AppContext.h"
+#include "ui/WindowPlacement.h"
 #include "core/KeyHash.h"
 #include "resource.h"
 #include "settings/ProgramOptions.h"

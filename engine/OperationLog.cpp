@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/AppContext.h"
+#include "context/AppContext.h"
 #include "engine/FileAccess.h"
 #include "settings/ProgramOptions.h"
 #include "ui/Messages.h"

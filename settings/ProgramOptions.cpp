@@ -6,10 +6,9 @@
 #include <cstddef>
 #include <cstdio>
 
-#include "app/AppContext.h"
+#include "context/AppContext.h"
 #include "resource.h"
 #include "settings/SettingsStore.h"
-#include "ui/Messages.h"
 
 int SoundsFlag = 0;
 int LogFlag = 0;
@@ -259,9 +258,12 @@ LONG HalfDown(LONG value) { return value >= 0 ? value / 2 : -((-value + 1) / 2);
 int LoadOptions(ProgramOptions* options) {
   if (!options) return 0;
   FirstRun = SettingsKeyExists() ? 0 : 1;
-  for (const char* name : kOptionsLoadOrder) Load(OptionsRow(name), *options);
-  for (const StoredSetting& setting : kStoredSettings)
-    if (!InOptions(setting)) Load(setting, *options);
+  {
+    SettingsReading reading;
+    for (const char* name : kOptionsLoadOrder) Load(OptionsRow(name), *options);
+    for (const StoredSetting& setting : kStoredSettings)
+      if (!InOptions(setting)) Load(setting, *options);
+  }
   SoundsFlag = options->Sounds;
   LogFlag = options->LogFile;
   if (FirstRun) SetFirstRunDefaults(options);
@@ -272,7 +274,6 @@ int SaveOptions(ProgramOptions* options) {
   if (!options) return 0;
   WriteApplicationStamp(kProductTitle, kVersionText);
   for (const StoredSetting& setting : kStoredSettings) Save(setting, *options);
-  SetStatusText(IDS_OPTIONS_SAVED);
   return 1;
 }
 

@@ -4,14 +4,7 @@
 
 #include <windows.h>
 
-// The remembered place of a window, in screen pixels.
-struct WindowPosition {
-  LONG Top;
-  LONG Left;
-  LONG Height;
-  LONG Width;
-  LONG Show;  // kept and written back; nothing consults it
-};
+#include "settings/WindowPosition.h"
 
 // One-shot shortcut requests of the Explorer page; never stored.
 struct ExplorerRequests {
@@ -100,7 +93,8 @@ extern int FirstRun;
 int LoadOptions(ProgramOptions* options);
 
 // Writes every stored field and companion, after the application stamp.
-// Returns 0 only without a record.
+// Shows nothing: its callers put "Options saved" on the status line. Returns
+// 0 only without a record.
 int SaveOptions(ProgramOptions* options);
 
 // The first-run column widths and centred positions, then SaveOptions.

@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/AppContext.h"
+#include "context/AppContext.h"
 #include "settings/MakerDetails.h"
 #include "settings/RegistryKey.h"
 
@@ -28,15 +28,30 @@ bool SectionKey(const char* section, char (&key)[kSettingsKeySize]) {
   return length >= 0 && length < static_cast<int>(sizeof key);
 }
 
+// While a SettingsReading lives: the section whose key is open for reading,
+// and that key.
+int readings = 0;
+char readSection[kSettingsKeySize] = "";
+RegistryKey readKey;
+
 // Queries one value of a section into `data` (`size` bytes in, the stored
 // size out). Returns the registry's result code.
 LONG QueryValue(const char* section, const char* name, void* data, DWORD& size) {
   char path[kSettingsKeySize];
   if (!SectionKey(section, path)) return ERROR_FILE_NOT_FOUND;
-  RegistryKey key;
-  LONG result = key.Open(HKEY_CURRENT_USER, path, KEY_QUERY_VALUE);
-  if (result != ERROR_SUCCESS) return result;
-  return RegQueryValueExA(key.get(), name, nullptr, nullptr, static_cast<BYTE*>(data), &size);
+  RegistryKey ownKey;
+  HKEY key = nullptr;
+  if (readings > 0 && readKey && lstrcmpA(readSection, path) == 0) {
+    key = readKey.get();
+  } else {
+    RegistryKey& opened = readings > 0 ? readKey : ownKey;
+    readSection[0] = '\0';
+    const LONG result = opened.Open(HKEY_CURRENT_USER, path, KEY_QUERY_VALUE);
+    if (result != ERROR_SUCCESS) return result;
+    if (readings > 0) std::snprintf(readSection, sizeof readSection, "%s", path);
+    key = opened.get();
+  }
+  return RegQueryValueExA(key, name, nullptr, nullptr, static_cast<BYTE*>(data), &size);
 }
 
 // Creates or opens `path` below `root` and sets one value; a key that cannot
@@ -175,6 +190,14 @@ constexpr FontField kFontFields[] = {
 constexpr char kDefaultFaceName[] = "MS Sans Serif";
 
 }  // namespace
+
+SettingsReading::SettingsReading() { ++readings; }
+
+SettingsReading::~SettingsReading() {
+  if (--readings > 0) return;
+  readKey.Close();
+  readSection[0] = '\0';
+}
 
 void SetSettingsRoot(const char* root) {
   std::snprintf(RootText(), sizeof RootText(), "%s", root ? root : "");

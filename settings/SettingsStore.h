@@ -14,7 +14,7 @@
 
 #include <windows.h>
 
-#include "settings/ProgramOptions.h"
+#include "settings/WindowPosition.h"
 
 constexpr int kSettingsRootSize = 256;  // the root: at most 255 characters
 constexpr int kSettingsKeySize = 256;   // root + "\" + section
@@ -30,6 +30,19 @@ const char* SettingsRoot();
 
 // 1 when the settings root can be opened for reading, else 0.
 int SettingsKeyExists();
+
+// While a SettingsReading lives, the reads below keep the key of the section
+// they last read open for the next read of the same section: loading the
+// options reads a hundred values, and opening and closing a key for each
+// costs the start of the program several milliseconds (under Wine each is a
+// round trip to the server).
+class SettingsReading {
+ public:
+  SettingsReading();
+  ~SettingsReading();
+  SettingsReading(const SettingsReading&) = delete;
+  SettingsReading& operator=(const SettingsReading&) = delete;
+};
 
 // 1 when the stored value is non-zero, 0 when it is zero; without a stored
 // value, 1 when `defaultValue` is non-zero, else 0.

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <initializer_list>
 
-#include "app/AppContext.h"
+#include "context/AppContext.h"
 #include "core/KeyHash.h"
 #include "resource.h"
 #include "ui/Messages.h"

@@ -1,8 +1,8 @@
 // The exit question: its template, its dialog procedure and the answer.
 #include "ui/ExitConfirmation.h"
 
-#include "app/AppContext.h"
-#include "app/Tray.h"
+#include "context/AppContext.h"
+#include "ui/WindowPlacement.h"
 #include "resource.h"
 #include "ui/Messages.h"
 #include "ui/Splash.h"

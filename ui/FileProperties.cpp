@@ -9,8 +9,8 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "app/AppContext.h"
-#include "app/Tray.h"
+#include "context/AppContext.h"
+#include "ui/WindowPlacement.h"
 #include "core/FileNames.h"
 #include "resource.h"
 #include "settings/ProgramOptions.h"

@@ -4,7 +4,7 @@
 
 #include <windows.h>
 
-#include "app/AppContext.h"
+#include "context/AppContext.h"
 
 // The offline web page about the program, beside the program file.
 constexpr char kWebPageName[] = "orvane.htm";
@@ -40,6 +40,8 @@ int ChooseListFont(HWND mainWindow, int listId);
 // chosen one). Returns the created font, or nullptr when cancelled (nothing
 // changes then) or after error 60001 when the font cannot be created.
 HFONT ChooseFontDialog(HWND owner, LOGFONTA* font, COLORREF* colour);
+
+// ---- Test seams ------------------------------------------------------------
 
 // Test only: calls that would start the help program or a browser go to
 // these instead (nullptr restores the real ones).

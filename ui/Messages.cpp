@@ -8,11 +8,10 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/AppContext.h"
+#include "context/AppContext.h"
 #include "resource.h"
 #include "settings/ProgramOptions.h"
 #include "ui/MessageTable.h"
-#include "ui/Splash.h"
 #include "ui/TemplateWriter.h"
 #include "ui/TextRoutines.h"
 
@@ -38,6 +37,7 @@ int beepCount = 0;
 bool statusPaced = false;
 RepaintCatchUp paceCatchUp = nullptr;
 RepaintCatchUp boxCatchUp = nullptr;
+WindowCloser closeBeforeBoxes = nullptr;
 
 // While status texts are paced, the text waits here for the next picture,
 // and only the last one is given to the bar: the bar repaints itself for
@@ -154,7 +154,7 @@ INT_PTR RunBox(HWND owner, const Box& box) {
   ShowWaitingStatusText();
   if (paceCatchUp) paceCatchUp();
   if (boxCatchUp) boxCatchUp();
-  CloseSplash();
+  if (closeBeforeBoxes) closeBeforeBoxes();
   if (SoundsFlag) AlertBeep();
   void* block = BuildMessageTemplate(box.kind == BoxKind::kQuestion);
   if (!block) return 0;
@@ -208,7 +208,7 @@ int GetString(char (&buffer)[kStringSize], UINT id) {
 }
 
 int ShowMessage(HWND owner, UINT captionId, UINT messageId, ...) {
-  CloseSplash();
+  if (closeBeforeBoxes) closeBeforeBoxes();
   char caption[kStringSize];
   char format[kStringSize];
   if (!GetString(caption, captionId) || !GetString(format, messageId)) return 0;
@@ -306,6 +306,8 @@ void ShowWaitingStatusText() {
   statusWaiting = false;
   GiveStatusText(waitingStatus);
 }
+
+void CloseBeforeBoxes(WindowCloser close) { closeBeforeBoxes = close; }
 
 RepaintCatchUp CatchUpBeforeBoxes(RepaintCatchUp catchUp) {
   const RepaintCatchUp previous = boxCatchUp;

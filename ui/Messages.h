@@ -51,6 +51,11 @@ void PaceStatusTexts(bool on, RepaintCatchUp catchUp = nullptr);
 // Shows the status text that waits for a picture, if any.
 void ShowWaitingStatusText();
 
+// A window that no box may stand under (the splash) gives here what closes
+// it; it runs before every box opens. Null: none.
+using WindowCloser = int (*)();
+void CloseBeforeBoxes(WindowCloser close);
+
 // While a window's drawing is held back (a list taking a large drop),
 // `catchUp` shows it before any box opens, so that no box stands over a
 // blank area. Returns the one it replaces, to be put back afterwards.
@@ -69,6 +74,8 @@ constexpr SIZE_T kDialogTemplateSize = 4098;
 // dialog template. Returns it, or nullptr after an error box (60008, "Dialog
 // Template", 4098). The caller releases it with ReleaseTemplateBlock.
 void* LockDialogTemplate();
+
+// ---- Test seams ------------------------------------------------------------
 
 // How many times AlertBeep has sounded in this process (read by tests, which
 // have no other way to hear whether a box was announced).

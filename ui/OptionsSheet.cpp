@@ -7,10 +7,11 @@
 
 #include <cstdio>
 
-#include "app/AppContext.h"
-#include "app/Tray.h"
+#include "context/AppContext.h"
+#include "ui/TrayIcon.h"
+#include "ui/WindowPlacement.h"
 #include "resource.h"
-#include "settings/ExplorerIntegration.h"
+#include "ui/ExplorerIntegration.h"
 #include "ui/Help.h"
 #include "ui/Messages.h"
 #include "ui/Splash.h"
@@ -320,6 +321,7 @@ void Commit(HWND owner, ProgramOptions* options) {
   LogFlag = options->LogFile;
   ApplyExplorerRequests(owner, &options->Explorer);
   SaveOptions(options);
+  SetStatusText(IDS_OPTIONS_SAVED);
 }
 
 }  // namespace

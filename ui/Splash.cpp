@@ -1,7 +1,7 @@
 // The splash window and the bitmap helpers PicSize and DrawPicture.
 #include "ui/Splash.h"
 
-#include "app/AppContext.h"
+#include "context/AppContext.h"
 #include "resource.h"
 #include "ui/Messages.h"
 #include "ui/TextRoutines.h"
@@ -11,7 +11,7 @@ namespace {
 constexpr ATOM kSplashClassAtom = 500;
 
 HWND splash = nullptr;
-RECT pictureRect{};  // the picture's size, measured at class registration
+RECT pictureRect{};  // the picture's size, measured when the splash first opens
 RECT clientRect{};   // the window's client area, where the picture goes
 
 LPCSTR SplashClass() { return MAKEINTATOM(kSplashClassAtom); }
@@ -112,7 +112,6 @@ LRESULT CALLBACK SplashProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
 }  // namespace
 
 int RegisterSplashClass() {
-  if (!PicSize(IDB_ABOUT, &pictureRect)) return 0;
   WNDCLASSEXA wc{};
   wc.cbSize = sizeof wc;
   wc.lpfnWndProc = SplashProc;
@@ -134,6 +133,9 @@ void ShowSplash() {
     SetFocus(splash);
     return;
   }
+  // Measured here, not at start: loading the picture costs the start of
+  // the program more than any other single step of it.
+  if (IsRectEmpty(&pictureRect) && !PicSize(IDB_ABOUT, &pictureRect)) return;
   RECT& desktop = App().desktopRect;
   if (IsRectEmpty(&desktop)) TakeDesktopRect();
   const int width = RectWidth(&pictureRect);
@@ -145,6 +147,8 @@ void ShowSplash() {
     ShowError(IDS_WINDOW_OPEN_FAILED, "Splash", static_cast<int>(GetLastError()));
     return;
   }
+  // Every box closes the splash before it opens.
+  CloseBeforeBoxes(CloseSplash);
   SendMessageA(splash, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(ANSI_VAR_FONT)), TRUE);
   ShowWindow(splash, SW_SHOWNORMAL);
   UpdateWindow(splash);

@@ -6,13 +6,14 @@
 
 #include <windows.h>
 
-// Measures bitmap 1000 with PicSize and registers the splash window class
-// under the integer atom 500. Returns 1, or 0 after an error box (60003 with
-// "SplashBox", or the PicSize failure).
+// Registers the splash window class under the integer atom 500. Returns 1,
+// or 0 after an error box (60003 with "SplashBox").
 int RegisterSplashClass();
 
-// Opens the splash window, or brings it forward when it is open. A window
-// that cannot be created is reported (60004 with "Splash").
+// Opens the splash window, or brings it forward when it is open; the first
+// time, bitmap 1000 is measured with PicSize (a failure is reported by it,
+// and no splash opens). A window that cannot be created is reported (60004
+// with "Splash").
 void ShowSplash();
 
 // Closes the splash window if it is open. Returns 1.

@@ -13,12 +13,13 @@
 #include <string>
 #include <vector>
 
-#include "app/AppContext.h"
+#include "context/AppContext.h"
 #include "app/CommandStates.h"
 #include "app/FileLists.h"
 #include "app/MainWindow.h"
 #include "resource.h"
 #include "settings/ProgramOptions.h"
+#include "tests/app/MainWindowFixture.h"
 #include "tests/settings/RegistryFixture.h"
 #include "tests/support/DialogDriver.h"
 #include "tests/support/DropHandle.h"
@@ -28,12 +29,6 @@
 namespace {
 
 std::string EncryptedBytes() { return "OrvaneHdrBlk" + std::string(400, 'x'); }
-
-std::string StatusText(HWND mainWindow) {
-  char text[256] = "";
-  SendDlgItemMessageA(mainWindow, IDC_STATUS_BAR, SB_GETTEXTA, 0, reinterpret_cast<LPARAM>(text));
-  return text;
-}
 
 std::string ColumnTitle(HWND list) {
   char text[256] = "";
@@ -77,14 +72,6 @@ RECT ClientRectOf(HWND mainWindow, HWND child) {
   return rect;
 }
 
-bool MenuEnabled(HWND mainWindow, UINT id) {
-  return (GetMenuState(GetMenu(mainWindow), id, MF_BYCOMMAND) & (MF_GRAYED | MF_DISABLED)) == 0;
-}
-
-bool MenuChecked(HWND mainWindow, UINT id) {
-  return (GetMenuState(GetMenu(mainWindow), id, MF_BYCOMMAND) & MF_CHECKED) != 0;
-}
-
 LRESULT ButtonState(UINT id) { return SendMessageA(App().toolBar, TB_GETSTATE, id, 0); }
 
 // A box's text, as the user reads it.
@@ -100,31 +87,13 @@ DialogScript::Action Answer(const std::string& text, int button) {
 
 constexpr char kAddedToEncryption[] = " added to the encrpytion list ...";
 
-class FileListsTest : public SettingsRootTest {
+// The real main window (MainWindowFixture), with its two lists at hand.
+class FileListsTest : public MainWindowFixture {
  protected:
   void SetUp() override {
-    SettingsRootTest::SetUp();
-    static const int registered = RegisterMainWindowClass();
-    ASSERT_EQ(registered, 1);
-    char folder[MAX_PATH] = "";
-    GetCurrentDirectoryA(sizeof folder, folder);
-    folder_ = folder;
-    ASSERT_EQ(LoadOptions(&options_), 1);
-    window_ = CreateMainWindow(SW_SHOWNORMAL, &options_);
-    ASSERT_NE(window_, nullptr);
-    IgnoreWindow(window_);
-    encrypt_ = GetDlgItem(window_, IDC_ENCRYPT_LIST);
-    decode_ = GetDlgItem(window_, IDC_DECODE_LIST);
-    PumpMessages(20);
-  }
-
-  void TearDown() override {
-    if (IsWindow(window_)) DestroyWindow(window_);
-    DeleteListFont();
-    App().mainWindow = nullptr;
-    ForgetChildWindows();
-    SetCurrentDirectoryA(folder_.c_str());
-    SettingsRootTest::TearDown();
+    MainWindowFixture::SetUp();
+    encrypt_ = List(IDC_ENCRYPT_LIST);
+    decode_ = List(IDC_DECODE_LIST);
   }
 
   // Drops `paths` at `point` (client coordinates of the main window) the way
@@ -150,11 +119,8 @@ class FileListsTest : public SettingsRootTest {
     PumpMessages(60);
   }
 
-  ProgramOptions options_ = {};
-  HWND window_ = nullptr;
   HWND encrypt_ = nullptr;
   HWND decode_ = nullptr;
-  std::string folder_;
   TempFolder files_{"lists"};
 };
 
@@ -187,9 +153,9 @@ TEST_F(FileListsTest, TenDroppedFilesWithTwoEncryptedListEight) {
     EXPECT_EQ(Paths(encrypt_), plain);
     EXPECT_EQ(CellText(encrypt_, 0, 1), "1");
     EXPECT_EQ(CellText(encrypt_, 7, 1), "10");
-    EXPECT_EQ(StatusText(window_), std::string("8 files") + kAddedToEncryption);
+    EXPECT_EQ(StatusText(), std::string("8 files") + kAddedToEncryption);
     EXPECT_EQ(ColumnTitle(encrypt_), "Files for Encryption: 8");
-    EXPECT_TRUE(MenuEnabled(window_, IDM_ENCRYPT));
+    EXPECT_TRUE(MenuEnabled(IDM_ENCRYPT));
   }
 }
 
@@ -246,7 +212,7 @@ TEST_F(FileListsTest, RefusedFilesStillGiveTheCountInTheStatusLine) {
   script.Run([&] { DropOn(encrypt_, {folder, missing}); });
   EXPECT_TRUE(script.Passed()) << script.Report();
   EXPECT_TRUE(Paths(encrypt_).empty());
-  EXPECT_EQ(StatusText(window_), std::string("0 files") + kAddedToEncryption);
+  EXPECT_EQ(StatusText(), std::string("0 files") + kAddedToEncryption);
   EXPECT_EQ(ColumnTitle(encrypt_), "Files for Encryption");
 
   // One file is counted without the plural "s"; the decoding list takes
@@ -261,7 +227,7 @@ TEST_F(FileListsTest, RefusedFilesStillGiveTheCountInTheStatusLine) {
   decoding.Run([&] { DropOn(decode_, {encrypted, plain}); });
   EXPECT_TRUE(decoding.Passed()) << decoding.Report();
   EXPECT_EQ(Paths(decode_), std::vector<std::string>{encrypted});
-  EXPECT_EQ(StatusText(window_), "1 file added to the decoding list ...");
+  EXPECT_EQ(StatusText(), "1 file added to the decoding list ...");
   EXPECT_EQ(ColumnTitle(decode_), "Files for Decoding: 1");
 }
 
@@ -313,7 +279,7 @@ TEST_F(FileListsTest, SamePathInOtherCaseIsADuplicateOfTheTargetListOnly) {
   script.Run([&] { DropOn(encrypt_, {path, shouted}); });
   EXPECT_TRUE(script.Passed()) << script.Report();
   EXPECT_EQ(Paths(encrypt_), std::vector<std::string>{path});
-  EXPECT_EQ(StatusText(window_), std::string("1 file") + kAddedToEncryption);
+  EXPECT_EQ(StatusText(), std::string("1 file") + kAddedToEncryption);
 
   // With "Duplicates" on the file is refused without a word.
   options_.Warnings[kWarnDuplicates] = 1;
@@ -417,7 +383,7 @@ TEST_F(FileListsTest, PathsLongerThan255CharactersAreRefusedNotCut) {
   script.Run([&] { DropOn(encrypt_, {tooLong, fits}); });
   EXPECT_TRUE(script.Passed()) << script.Report();
   EXPECT_EQ(Paths(encrypt_), std::vector<std::string>{fits});
-  EXPECT_EQ(StatusText(window_), std::string("1 file") + kAddedToEncryption);
+  EXPECT_EQ(StatusText(), std::string("1 file") + kAddedToEncryption);
   DeleteFileA(fits.c_str());
 }
 
@@ -606,7 +572,7 @@ TEST_F(FileListsTest, InsertKeyAddsThroughTheDialogWithItsStatus) {
   script.Run([&] { PressKey(decode_, VK_INSERT); });
   EXPECT_TRUE(script.Passed()) << script.Report();
   EXPECT_EQ(Paths(decode_), std::vector<std::string>{path});
-  EXPECT_EQ(StatusText(window_), "1 file added to the decoding list ...");
+  EXPECT_EQ(StatusText(), "1 file added to the decoding list ...");
   EXPECT_EQ(ColumnTitle(decode_), "Files for Decoding: 1");
 }
 
@@ -618,8 +584,8 @@ TEST_F(FileListsTest, RemovingTheOnlyEntryAsksOnceAndGreysItsCommands) {
   Select(encrypt_, 0);
   PumpMessages(20);
   ASSERT_EQ(options_.EncryptSelection, 0);
-  EXPECT_TRUE(MenuEnabled(window_, IDM_ENCRYPT_REMOVE));
-  EXPECT_TRUE(MenuEnabled(window_, IDM_ENCRYPT));
+  EXPECT_TRUE(MenuEnabled(IDM_ENCRYPT_REMOVE));
+  EXPECT_TRUE(MenuEnabled(IDM_ENCRYPT));
   EXPECT_EQ(ColumnTitle(encrypt_), "Files for Encryption: 1");
 
   const std::string question =
@@ -629,7 +595,7 @@ TEST_F(FileListsTest, RemovingTheOnlyEntryAsksOnceAndGreysItsCommands) {
   keep.Run([&] { PressKey(encrypt_, VK_DELETE); });
   EXPECT_TRUE(keep.Passed()) << keep.Report();
   EXPECT_EQ(Paths(encrypt_).size(), 1u);
-  EXPECT_EQ(StatusText(window_), "Remove files from the encryption list");
+  EXPECT_EQ(StatusText(), "Remove files from the encryption list");
 
   DialogScript remove;
   remove.Expect("Remove File", Answer(question, IDYES));
@@ -637,8 +603,8 @@ TEST_F(FileListsTest, RemovingTheOnlyEntryAsksOnceAndGreysItsCommands) {
   EXPECT_TRUE(remove.Passed()) << remove.Report();
   EXPECT_TRUE(Paths(encrypt_).empty());
   EXPECT_EQ(options_.EncryptSelection, -1);
-  EXPECT_FALSE(MenuEnabled(window_, IDM_ENCRYPT_REMOVE));
-  EXPECT_FALSE(MenuEnabled(window_, IDM_ENCRYPT));
+  EXPECT_FALSE(MenuEnabled(IDM_ENCRYPT_REMOVE));
+  EXPECT_FALSE(MenuEnabled(IDM_ENCRYPT));
   EXPECT_EQ(ButtonState(IDM_ENCRYPT_REMOVE) & TBSTATE_ENABLED, 0);
   EXPECT_EQ(ColumnTitle(encrypt_), "Files for Encryption");
   EXPECT_NE(GetFileAttributesA(path.c_str()), INVALID_FILE_ATTRIBUTES) << "the file itself stays";
@@ -740,8 +706,8 @@ TEST_F(FileListsTest, ClearingAsksWithTheCountInWords) {
     EXPECT_TRUE(clear.Passed()) << clear.Report();
     EXPECT_TRUE(Paths(encrypt_).empty());
     EXPECT_EQ(options_.EncryptSelection, -1);
-    EXPECT_EQ(StatusText(window_), "Clear the entire encryption list");
-    EXPECT_FALSE(MenuEnabled(window_, IDM_ENCRYPT_CLEAR));
+    EXPECT_EQ(StatusText(), "Clear the entire encryption list");
+    EXPECT_FALSE(MenuEnabled(IDM_ENCRYPT_CLEAR));
     EXPECT_FALSE(IsFileListed(encrypt_, files_.Path("f0.txt").c_str()));
   }
   // An empty list is not offered for clearing by its key.
@@ -826,13 +792,13 @@ TEST_F(FileListsTest, WhileBusyListKeysAndDoubleClicksDoNothingAndListCommandsAr
   const UINT greyed[] = {IDM_PROPERTIES, IDM_OPTIONS, IDM_ENCRYPT, IDM_ENCRYPT_ADD, IDM_ENCRYPT_REMOVE,
                          IDM_ENCRYPT_CLEAR, IDM_DECODE, IDM_DECODE_ADD, IDM_DECODE_REMOVE, IDM_DECODE_CLEAR,
                          IDM_SETUP};
-  for (UINT id : greyed) EXPECT_FALSE(MenuEnabled(window_, id)) << id;
+  for (UINT id : greyed) EXPECT_FALSE(MenuEnabled(id)) << id;
   for (UINT id : {IDM_PROPERTIES, IDM_OPTIONS, IDM_ENCRYPT, IDM_ENCRYPT_ADD, IDM_ENCRYPT_REMOVE, IDM_DECODE,
                   IDM_DECODE_ADD, IDM_DECODE_REMOVE}) {
     EXPECT_EQ(ButtonState(id), TBSTATE_INDETERMINATE) << id;
   }
   for (UINT id : {IDM_ACCESS, IDM_EXIT, IDM_STATUS_BAR, IDM_FONT, IDM_TOPMOST, IDM_ABOUT}) {
-    EXPECT_TRUE(MenuEnabled(window_, id)) << id;
+    EXPECT_TRUE(MenuEnabled(id)) << id;
   }
 
   DialogScript nothing;
@@ -852,10 +818,10 @@ TEST_F(FileListsTest, WhileBusyListKeysAndDoubleClicksDoNothingAndListCommandsAr
 
 TEST_F(FileListsTest, CommandStatesFollowListsSelectionsAndOptions) {
   // The first refresh, made as the window opens, enables the menu.
-  EXPECT_TRUE(MenuEnabled(window_, IDM_EXIT));
-  EXPECT_TRUE(MenuEnabled(window_, IDM_ENCRYPT_ADD));
-  EXPECT_FALSE(MenuEnabled(window_, IDM_ENCRYPT));
-  EXPECT_FALSE(MenuEnabled(window_, IDM_PROPERTIES));
+  EXPECT_TRUE(MenuEnabled(IDM_EXIT));
+  EXPECT_TRUE(MenuEnabled(IDM_ENCRYPT_ADD));
+  EXPECT_FALSE(MenuEnabled(IDM_ENCRYPT));
+  EXPECT_FALSE(MenuEnabled(IDM_PROPERTIES));
   EXPECT_EQ(ButtonState(IDM_PROPERTIES), TBSTATE_INDETERMINATE);
 
   AddListedFile(decode_, "C:\\a.(=doc=)");
@@ -874,7 +840,7 @@ TEST_F(FileListsTest, CommandStatesFollowListsSelectionsAndOptions) {
       {IDM_OPTIONS, true},         {IDM_SETUP, true},          {IDM_HELP_ON_HELP, true},
       {IDM_WEB_SITE, true},
   };
-  for (const Expectation& e : states) EXPECT_EQ(MenuEnabled(window_, e.id), e.enabled) << e.id;
+  for (const Expectation& e : states) EXPECT_EQ(MenuEnabled(e.id), e.enabled) << e.id;
   EXPECT_EQ(ButtonState(IDM_DECODE_REMOVE), TBSTATE_ENABLED);
   EXPECT_EQ(ButtonState(IDM_ENCRYPT_REMOVE), TBSTATE_INDETERMINATE);
   EXPECT_EQ(ColumnTitle(decode_), "Files for Decoding: 2");
@@ -885,7 +851,7 @@ TEST_F(FileListsTest, CommandStatesFollowListsSelectionsAndOptions) {
     options_.Status = options_.ToolBar = options_.Hide = options_.TopMost = on;
     UpdateCommandStates(window_, &options_);
     for (UINT id : {IDM_STATUS_BAR, IDM_TOOL_BAR, IDM_MINIMIZE_ON_USE, IDM_TOPMOST}) {
-      EXPECT_EQ(MenuChecked(window_, id), on != 0) << id;
+      EXPECT_EQ(MenuChecked(id), on != 0) << id;
     }
     EXPECT_EQ((ButtonState(IDM_TOPMOST) & TBSTATE_CHECKED) != 0, on != 0);
     EXPECT_TRUE(ButtonState(IDM_TOPMOST) & TBSTATE_ENABLED);
@@ -896,8 +862,8 @@ TEST_F(FileListsTest, CommandStatesFollowListsSelectionsAndOptions) {
   for (const char* help : {"", "C:\\orvane.hlp"}) {
     lstrcpyA(App().paths.helpFile, help);
     UpdateCommandStates(window_, &options_);
-    EXPECT_EQ(MenuEnabled(window_, IDM_HELP_CONTENTS), help[0] != '\0');
-    EXPECT_EQ(MenuEnabled(window_, IDM_HELP_SEARCH), help[0] != '\0');
+    EXPECT_EQ(MenuEnabled(IDM_HELP_CONTENTS), help[0] != '\0');
+    EXPECT_EQ(MenuEnabled(IDM_HELP_SEARCH), help[0] != '\0');
   }
   lstrcpyA(App().paths.helpFile, helpFile.c_str());
 }

@@ -13,7 +13,7 @@
 #include <utility>
 #include <vector>
 
-#include "app/AppContext.h"
+#include "context/AppContext.h"
 #include "app/MainWindow.h"
 #include "resource.h"
 #include "settings/ProgramOptions.h"
@@ -27,6 +27,10 @@ class MainWindowFixture : public SettingsRootTest {
     SettingsRootTest::SetUp();
     static const int registered = RegisterMainWindowClass();
     ASSERT_EQ(registered, 1);
+    // The window goes to the folder of the last run; the test's is put back.
+    char folder[MAX_PATH] = "";
+    GetCurrentDirectoryA(sizeof folder, folder);
+    folder_ = folder;
     ASSERT_EQ(LoadOptions(&options_), 1);
     window_ = CreateMainWindow(SW_SHOWNORMAL, &options_);
     ASSERT_NE(window_, nullptr);
@@ -41,6 +45,7 @@ class MainWindowFixture : public SettingsRootTest {
     ForgetChildWindows();
     MSG quit;
     PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
+    SetCurrentDirectoryA(folder_.c_str());
     SettingsRootTest::TearDown();
   }
 
@@ -79,6 +84,7 @@ class MainWindowFixture : public SettingsRootTest {
 
   ProgramOptions options_ = {};
   HWND window_ = nullptr;
+  std::string folder_;
 };
 
 // Replaces a window's procedure for the life of the object; `hook` sees every

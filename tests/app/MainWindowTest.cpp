@@ -12,8 +12,9 @@
 #include <string>
 #include <vector>
 
-#include "app/AppContext.h"
+#include "context/AppContext.h"
 #include "app/MainWindow.h"
+#include "app/ToolBar.h"
 #include "app/Tray.h"
 #include "resource.h"
 #include "settings/ProgramOptions.h"

@@ -8,7 +8,7 @@
 #include <ctime>
 #include <string>
 
-#include "app/AppContext.h"
+#include "context/AppContext.h"
 #include "app/Startup.h"
 #include "core/KeyHash.h"
 #include "settings/ProgramOptions.h"

@@ -7,8 +7,9 @@
 #include <windows.h>
 #include <shellapi.h>
 
-#include "app/AppContext.h"
+#include "context/AppContext.h"
 #include "app/Tray.h"
+#include "ui/WindowPlacement.h"
 #include "settings/ProgramOptions.h"
 #include "tests/support/DialogDriver.h"
 

@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/AppContext.h"
+#include "context/AppContext.h"
 #include "core/BuiltinStrings.h"
 #include "engine/Converters.h"
 #include "engine/OperationLog.h"

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "app/AppContext.h"
+#include "context/AppContext.h"
 #include "engine/Converters.h"
 #include "core/KeyHash.h"
 #include "tests/engine/ConverterFixture.h"

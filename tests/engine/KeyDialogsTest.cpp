@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "app/AppContext.h"
-#include "app/Tray.h"
+#include "context/AppContext.h"
+#include "ui/WindowPlacement.h"
 #include "core/KeyHash.h"
 #include "engine/KeyDialogs.h"
 #include "resource.h"

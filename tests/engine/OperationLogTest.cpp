@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "app/AppContext.h"
+#include "context/AppContext.h"
 #include "engine/OperationLog.h"
 #include "resource.h"
 #include "tests/engine/ConverterFixture.h"

@@ -13,7 +13,7 @@
 
 #include <string>
 
-#include "settings/ExplorerIntegration.h"
+#include "ui/ExplorerIntegration.h"
 #include "tests/settings/RegistryFixture.h"
 #include "tests/support/TempFolder.h"
 

@@ -9,7 +9,7 @@
 #include <set>
 #include <string>
 
-#include "app/AppContext.h"
+#include "context/AppContext.h"
 #include "settings/SettingsStore.h"
 #include "tests/settings/RegistryFixture.h"
 #include "tests/support/DialogDriver.h"

@@ -5,7 +5,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include "app/AppContext.h"
+#include "context/AppContext.h"
 
 inline void PrepareAppContext() {
   InitCommonControls();

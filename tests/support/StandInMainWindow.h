@@ -8,7 +8,7 @@
 
 #include <string>
 
-#include "app/AppContext.h"
+#include "context/AppContext.h"
 #include "tests/support/DialogDriver.h"
 
 class StandInMainWindow {

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "app/AppContext.h"
+#include "context/AppContext.h"
 #include "resource.h"
 #include "settings/ProgramOptions.h"
 #include "tests/support/DialogDriver.h"

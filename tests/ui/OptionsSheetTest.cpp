@@ -10,9 +10,9 @@
 #include <cstring>
 #include <string>
 
-#include "app/AppContext.h"
+#include "context/AppContext.h"
 #include "app/Startup.h"
-#include "app/Tray.h"
+#include "ui/TrayIcon.h"
 #include "resource.h"
 #include "settings/ProgramOptions.h"
 #include "tests/settings/RegistryFixture.h"

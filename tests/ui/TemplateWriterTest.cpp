@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "app/AppContext.h"
+#include "context/AppContext.h"
 #include "tests/support/DialogDriver.h"
 #include "ui/TemplateWriter.h"
 

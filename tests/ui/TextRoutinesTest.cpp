@@ -7,7 +7,7 @@
 
 #include <string>
 
-#include "app/AppContext.h"
+#include "context/AppContext.h"
 #include "tests/support/DialogDriver.h"
 #include "ui/TextRoutines.h"
 

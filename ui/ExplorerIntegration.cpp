@@ -1,6 +1,6 @@
 // The program's shortcuts in the Start Menu, on the Desktop and in the
 // Startup folder, made through the shell's link object.
-#include "settings/ExplorerIntegration.h"
+#include "ui/ExplorerIntegration.h"
 
 #include <objbase.h>
 #include <objidl.h>
@@ -9,7 +9,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/AppContext.h"
+#include "context/AppContext.h"
 #include "resource.h"
 #include "settings/MakerDetails.h"
 #include "settings/RegistryKey.h"

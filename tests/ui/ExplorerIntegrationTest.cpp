@@ -11,8 +11,8 @@
 #include <cstdio>
 #include <string>
 
-#include "app/AppContext.h"
-#include "settings/ExplorerIntegration.h"
+#include "context/AppContext.h"
+#include "ui/ExplorerIntegration.h"
 #include "tests/settings/ScratchShellFolders.h"
 #include "tests/support/DialogDriver.h"
 #include "tests/support/TempFolder.h"
