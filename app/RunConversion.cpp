@@ -72,10 +72,11 @@ int CostedUpdate::depth_ = 0;
 // under Wine from forty to a hundred (holding and releasing the list's
 // drawing alone costs fifteen to twenty-five, repainting it six): the next
 // picture comes no sooner than kPictureShare times the last one's cost
-// after it, so that the pictures take at most about a twenty-fifth of the
-// run.
+// after it. What the pictures cost beyond that is the removal of the
+// entries themselves, the same however often they are shown (under Wine
+// about half a millisecond an entry of a long list).
 constexpr DWORD kFrameInterval = 100;
-constexpr DWORD kPictureShare = 25;
+constexpr DWORD kPictureShare = 15;
 
 // The run's pictures. Removing an entry scrolls the list and redraws its
 // scroll bar at once; with the list's redrawing held, the removals of a
