@@ -122,8 +122,8 @@ void WriteCaption(HWND list, const char* title, int entries) {
 }  // namespace
 
 int UpdateCommandStates(HWND mainWindow, const ProgramOptions* options) {
-  HWND encryptList = GetDlgItem(mainWindow, IDC_ENCRYPT_LIST);
-  HWND decodeList = GetDlgItem(mainWindow, IDC_DECODE_LIST);
+  HWND encryptList = MainWindowList(mainWindow, true);
+  HWND decodeList = MainWindowList(mainWindow, false);
   Situation now = {};
   now.idle = options->Busy == kIdle;
   now.encryptEntries = EntryCount(encryptList);

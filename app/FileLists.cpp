@@ -85,9 +85,7 @@ int InsertEntry(HWND list, const char* path) {
 
 // ---- The two lists of the main window --------------------------------------
 
-HWND ListOf(HWND mainWindow, bool encryptList) {
-  return GetDlgItem(mainWindow, encryptList ? IDC_ENCRYPT_LIST : IDC_DECODE_LIST);
-}
+HWND ListOf(HWND mainWindow, bool encryptList) { return MainWindowList(mainWindow, encryptList); }
 
 LONG& SelectionOf(ProgramOptions& options, bool encryptList) {
   return encryptList ? options.EncryptSelection : options.DecodeSelection;
@@ -415,9 +413,20 @@ void RemoveListedFiles(HWND list, const int* indexes, int count) {
   // Scrolling to each entry before deleting it, from the last, only ever
   // moves the list up, and deletions leave its top where it is: the last
   // entry's scroll and then the first's end where all of them would.
-  // Each scroll costs several milliseconds under Wine.
-  SendMessageA(list, LVM_ENSUREVISIBLE, indexes[count - 1], FALSE);
-  SendMessageA(list, LVM_ENSUREVISIBLE, indexes[0], FALSE);
+  // Each scroll costs several milliseconds under Wine, so they are left out
+  // where they would end where the list stands: when every entry is in
+  // view, and when the first is the top entry (a run removes the entries
+  // it converted from the top) and the scroll to the last could only move
+  // the list down, from where the first's scroll brings it back. Either
+  // only while the list shows its rows from their left edge.
+  const int top = static_cast<int>(SendMessageA(list, LVM_GETTOPINDEX, 0, 0));
+  const int rows = static_cast<int>(SendMessageA(list, LVM_GETCOUNTPERPAGE, 0, 0));
+  const bool allInView = indexes[0] >= top && indexes[count - 1] < top + rows;
+  const bool fromTop = indexes[0] == top && rows > 0;
+  if (!(allInView || fromTop) || GetScrollPos(list, SB_HORZ) != 0) {
+    SendMessageA(list, LVM_ENSUREVISIBLE, indexes[count - 1], FALSE);
+    SendMessageA(list, LVM_ENSUREVISIBLE, indexes[0], FALSE);
+  }
   // The commands are refreshed once for all the entries, not after the
   // notifications of each.
   HWND outerHeld = heldList;

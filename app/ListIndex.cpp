@@ -7,6 +7,8 @@
 #include <new>
 #include <string>
 #include <unordered_map>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -57,9 +59,32 @@ struct PathIndex {
   bool stale = true;  // rebuilt from the list before the next answer
 };
 
-constexpr char kIndexProperty[] = "OrvanePathIndex";
+// The indexes of the lists, each beside its window. Every message to an
+// indexed list looks its index up, so the lookup stays in the process: a
+// window property would cost a round trip to the Wine server each time,
+// which for a list being filled or emptied is most of its cost. The lists
+// live on the window thread, and there are few of them.
+std::vector<std::pair<HWND, PathIndex*>>& Indexes() {
+  static std::vector<std::pair<HWND, PathIndex*>> indexes;
+  return indexes;
+}
 
-PathIndex* IndexOf(HWND list) { return static_cast<PathIndex*>(GetPropA(list, kIndexProperty)); }
+PathIndex* IndexOf(HWND list) {
+  for (const auto& entry : Indexes()) {
+    if (entry.first == list) return entry.second;
+  }
+  return nullptr;
+}
+
+void ForgetIndexOf(HWND list) {
+  auto& indexes = Indexes();
+  for (auto entry = indexes.begin(); entry != indexes.end(); ++entry) {
+    if (entry->first == list) {
+      indexes.erase(entry);
+      return;
+    }
+  }
+}
 
 LRESULT CallList(const PathIndex& index, HWND list, UINT message, WPARAM wParam, LPARAM lParam) {
   return index.unicode ? CallWindowProcW(index.listProcedure, list, message, wParam, lParam)
@@ -148,7 +173,7 @@ LRESULT CALLBACK IndexedListProc(HWND list, UINT message, WPARAM wParam, LPARAM 
       PathIndex gone;
       gone.listProcedure = index->listProcedure;
       gone.unicode = index->unicode;
-      RemovePropA(list, kIndexProperty);
+      ForgetIndexOf(list);
       delete index;
       SetWindowLongPtrA(list, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(gone.listProcedure));
       return CallList(gone, list, message, wParam, lParam);
@@ -165,7 +190,9 @@ PathIndex* Attach(HWND list) noexcept {
   if (PathIndex* index = IndexOf(list)) return index;
   auto* index = new (std::nothrow) PathIndex();
   if (!index) return nullptr;
-  if (!SetPropA(list, kIndexProperty, index)) {
+  try {
+    Indexes().emplace_back(list, index);
+  } catch (...) {
     delete index;
     return nullptr;
   }

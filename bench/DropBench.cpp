@@ -5,7 +5,8 @@
 //   - asking the drop handle for each name by its index (DragQueryFileA),
 //     which a drop no longer does: it reads the drop block once;
 //   - the candidate checks (CheckCandidate), with one listing of each folder
-//     as a drop takes them, and with a look-up per check instead;
+//     as a drop takes them, and with a look-up per check instead; among
+//     them, what no listing saves: opening each file and reading its header;
 //   - the duplicate search through the list's index (IsFileListed), beside
 //     the list's own linear search (LVM_FINDITEMA) that it replaces;
 //   - the entries one by one as the drop would add them without holding the
@@ -39,6 +40,7 @@
 #include "bench/BenchClock.h"
 #include "engine/CandidateChecks.h"
 #include "engine/FileAccess.h"
+#include "core/FileHeader.h"
 #include "resource.h"
 #include "settings/ProgramOptions.h"
 #include "settings/SettingsStore.h"
@@ -160,6 +162,7 @@ int main(int argc, char** argv) {
   Figure whole{"whole drop (WM_DROPFILES)"};
   Figure names{"  (each name asked for by its index)"};
   Figure checks{"  candidate checks, a listing a folder"};
+  Figure headers{"    of them, opening and reading the file"};
   Figure lookups{"  (a look-up per check instead)"};
   Figure duplicates{"  duplicate search (index)"};
   Figure entries{"  one by one, scrolled into view"};
@@ -193,6 +196,17 @@ int main(int argc, char** argv) {
       for (const std::string& path : paths) CheckCandidate(window, path.c_str(), options);
     }
     checks.Take(Now() - start);
+    // What no listing saves: each file opened, its header read, closed.
+    start = Now();
+    for (const std::string& path : paths) {
+      HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+      if (file == INVALID_HANDLE_VALUE) Fail("CreateFileA");
+      unsigned char header[kHeaderSize];
+      DWORD read = 0;
+      ReadFile(file, header, sizeof header, &read, nullptr);
+      CloseHandle(file);
+    }
+    headers.Take(Now() - start);
     // Without the listings each check looks up its names one by one: timed
     // on the first files only, as in one folder each costs milliseconds.
     start = Now();
@@ -235,7 +249,7 @@ int main(int argc, char** argv) {
               folders == 1 ? "" : "s", rounds);
   std::printf("(one by one: the first %d files, the total for %d estimated)\n", sampled, files);
   std::printf("%-40s %9s %12s\n", "", "total s", "per file us");
-  for (const Figure* f : {&whole, &names, &checks, &lookups, &duplicates, &entries, &repainted}) {
+  for (const Figure* f : {&whole, &names, &checks, &headers, &lookups, &duplicates, &entries, &repainted}) {
     std::printf("%-40s %9.3f %12.1f\n", f->what, f->best, f->best / files * 1e6);
   }
   std::printf("%-40s %9.3f %12.1f\n", "  (linear search instead, estimated)", linearSearch * files,

@@ -4,9 +4,17 @@
 #include <cstdio>
 #include <cstring>
 
+#include "resource.h"
+
 AppContext& App() {
   static AppContext context;
   return context;
+}
+
+HWND MainWindowList(HWND mainWindow, bool encryptList) {
+  HWND kept = encryptList ? App().encryptList : App().decodeList;
+  if (kept && mainWindow && GetParent(kept) == mainWindow) return kept;
+  return GetDlgItem(mainWindow, encryptList ? IDC_ENCRYPT_LIST : IDC_DECODE_LIST);
 }
 
 namespace {

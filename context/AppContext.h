@@ -29,6 +29,13 @@ struct AppContext {
 // The one context of the process.
 AppContext& App();
 
+// The encryption list (when `encryptList`) or the decoding list of
+// `mainWindow`; null when it has none. Answers from the handles kept here
+// when they belong to `mainWindow`: GetDlgItem costs a round trip to the
+// Wine server, and the lists are asked for after each of their
+// notifications.
+HWND MainWindowList(HWND mainWindow, bool encryptList);
+
 // Derives the program's paths from its module path (as GetModuleFileNameA
 // gives it): lower-cased, with the companions ".ini", ".hlp" and ".log" in
 // place of the extension. Does not look at the disk.

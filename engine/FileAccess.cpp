@@ -17,9 +17,25 @@ using Listing = std::unordered_map<std::string, WIN32_FIND_DATAA>;
 std::unordered_map<std::string, Listing>* listings = nullptr;
 int scopes = 0;
 
+// The folder looked up last, as it was given, and its listing: the checks
+// of one file look up the file and its temporary name in the same folder,
+// and a drop's files come folder by folder.
+std::string lastFolder;
+const Listing* lastListing = nullptr;
+
 std::string Capitals(const char* text, size_t length) {
   std::string capitals(text, length);
-  if (length > 0) CharUpperBuffA(&capitals[0], static_cast<DWORD>(length));
+  // Plain ASCII, most names, is raised here as CharUpperBuffA would raise
+  // it, without its conversions to and from wide characters.
+  bool ascii = true;
+  for (char& c : capitals) {
+    if (static_cast<unsigned char>(c) >= 0x80) {
+      ascii = false;
+      break;
+    }
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  }
+  if (!ascii && length > 0) CharUpperBuffA(&capitals[0], static_cast<DWORD>(length));
   return capitals;
 }
 
@@ -48,10 +64,17 @@ bool SplitPlainPath(const char* path, std::string& folder, std::string& name) {
 }
 
 const Listing& ListingOf(const std::string& folder) {
+  if (lastListing && folder == lastFolder) return *lastListing;
   const std::string key = Capitals(folder.data(), folder.size());
   auto known = listings->find(key);
-  if (known != listings->end()) return known->second;
+  if (known != listings->end()) {
+    lastFolder = folder;
+    lastListing = &known->second;
+    return known->second;
+  }
   Listing& listing = (*listings)[key];
+  lastFolder = folder;
+  lastListing = &listing;
   const std::string pattern = folder + "\\*";
   WIN32_FIND_DATAA found;
   HANDLE search = FindFirstFileA(pattern.c_str(), &found);
@@ -119,10 +142,12 @@ FolderListings::FolderListings() {
 
 FolderListings::~FolderListings() {
   if (--scopes > 0) return;
+  lastListing = nullptr;
   delete listings;
   listings = nullptr;
 }
 
 void FolderListings::Forget() {
+  lastListing = nullptr;
   if (listings) listings->clear();
 }

@@ -649,6 +649,7 @@ TEST_F(FileListsTest, RemovingSeveralEntriesEndsAsRemovingThemOneByOne) {
       {kEntries - 1, {5, 30, 31}},
       {0, {40, 52, 59}},
       {30, {29, 31}},
+      {0, {0, 2}},
   };
   struct Result {
     std::vector<std::string> paths;
