@@ -69,12 +69,11 @@ int CostedUpdate::depth_ = 0;
 // texts (ui/Messages), the converted entries' removal and the scrolling to
 // the entry converted now; each of these costs, under Wine, as much as
 // converting a small file. A picture itself costs a few milliseconds, and
-// under Wine from forty to a hundred (holding and releasing the list's
-// drawing alone costs fifteen to twenty-five, repainting it six): the next
-// picture comes no sooner than kPictureShare times the last one's cost
-// after it. What the pictures cost beyond that is the removal of the
-// entries themselves, the same however often they are shown (under Wine
-// about half a millisecond an entry of a long list).
+// under Wine twenty to forty (holding and releasing the list's drawing
+// alone costs fifteen to twenty-five, repainting it six, removing the
+// entries a few hundredths of a millisecond each): the next picture comes
+// no sooner than kPictureShare times the last one's cost after it, so that
+// the pictures take about a fifteenth of the run.
 constexpr DWORD kFrameInterval = 100;
 constexpr DWORD kPictureShare = 15;
 
