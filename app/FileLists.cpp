@@ -413,12 +413,12 @@ void RemoveListedFiles(HWND list, const int* indexes, int count) {
   // Scrolling to each entry before deleting it, from the last, only ever
   // moves the list up, and deletions leave its top where it is: the last
   // entry's scroll and then the first's end where all of them would.
-  // Each scroll costs several milliseconds under Wine, so they are left out
+  // Each scroll costs several milliseconds under Wine, so both are left out
   // where they would end where the list stands: when every entry is in
-  // view, and when the first is the top entry (a run removes the entries
-  // it converted from the top) and the scroll to the last could only move
-  // the list down, from where the first's scroll brings it back. Either
-  // only while the list shows its rows from their left edge.
+  // view, or when the first is the top entry (a run removes the entries it
+  // converted from the top), whose scroll brings the list back from
+  // wherever the last one's took it. A list scrolled sideways is scrolled
+  // as before, since the scrolls would also bring its left edge into view.
   const int top = static_cast<int>(SendMessageA(list, LVM_GETTOPINDEX, 0, 0));
   const int rows = static_cast<int>(SendMessageA(list, LVM_GETCOUNTPERPAGE, 0, 0));
   const bool allInView = indexes[0] >= top && indexes[count - 1] < top + rows;
