@@ -636,6 +636,8 @@ int OnListNotify(HWND mainWindow, ProgramOptions* options, const NMHDR* notifica
     default:
       break;
   }
-  if (list != heldList) UpdateCommandStates(mainWindow, options);
+  // While the main window is still being made (a new list empties itself),
+  // its making refreshes the commands once it is done.
+  if (list != heldList && App().mainWindow == mainWindow) UpdateCommandStates(mainWindow, options);
   return 1;
 }

@@ -8,6 +8,7 @@
 
 #include "context/AppContext.h"
 #include "app/CommandStates.h"
+#include "app/ToolBar.h"
 #include "resource.h"
 #include "ui/Messages.h"
 #include "ui/TrayIcon.h"
@@ -94,6 +95,7 @@ HWND CreateToolBar(HWND mainWindow, const ProgramOptions& options) {
   }
   HWND bar = CreateToolbarEx(mainWindow, kToolBarStyle, IDC_TOOL_BAR, kToolImageCount, App().instance, IDB_TOOLBAR,
                              buttons, kToolEntryCount, 0, 0, kToolImageSize, kToolImageSize, sizeof(TBBUTTON));
+  PaintToolBarInMemory(bar);
   if (bar && !options.ToolBar) ShowWindow(bar, SW_HIDE);
   return bar;
 }
@@ -149,6 +151,11 @@ void PlaceChild(HWND child, LONG x, LONG y, LONG width, LONG height) {
   MoveWindow(child, x, y, width, height, TRUE);
 }
 
+// A bar that is switched on, whether or not the main window shows yet: laid
+// out before it first shows, the window then shows with everything where it
+// stays, and nothing is moved and painted again.
+bool BarSwitchedOn(HWND bar) { return bar && (GetWindowLongPtrA(bar, GWL_STYLE) & WS_VISIBLE) != 0; }
+
 int ShowBar(HWND mainWindow, int barId, int on) {
   HWND bar = mainWindow ? GetDlgItem(mainWindow, barId) : nullptr;
   if (!bar) return 0;
@@ -171,7 +178,7 @@ int RegisterMainWindowClass() {
   windowClass.hInstance = App().instance;
   windowClass.hIcon = LoadIconA(App().instance, MAKEINTRESOURCEA(IDI_PROGRAM));
   windowClass.hIconSm = static_cast<HICON>(
-      LoadImageA(App().instance, MAKEINTRESOURCEA(IDI_PROGRAM_SMALL), IMAGE_ICON, 16, 16, LR_DEFAULTCOLOR));
+      LoadImageA(App().instance, MAKEINTRESOURCEA(IDI_PROGRAM_SMALL), IMAGE_ICON, 16, 16, LR_SHARED));
   windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
   windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
   windowClass.lpszMenuName = MAKEINTRESOURCEA(IDM_MAIN_MENU);
@@ -236,14 +243,14 @@ void LayoutMainWindow(HWND mainWindow) {
   RECT free = client;
 
   HWND toolBar = GetDlgItem(mainWindow, IDC_TOOL_BAR);
-  if (toolBar && IsWindowVisible(toolBar)) {
+  if (BarSwitchedOn(toolBar)) {
     SendMessageA(toolBar, TB_AUTOSIZE, 0, 0);
     RECT bar;
     GetWindowRect(toolBar, &bar);
     free.top += RectHeight(&bar);
   }
   HWND statusBar = GetDlgItem(mainWindow, IDC_STATUS_BAR);
-  if (statusBar && IsWindowVisible(statusBar)) {
+  if (BarSwitchedOn(statusBar)) {
     RECT bar;
     GetWindowRect(statusBar, &bar);
     const LONG height = RectHeight(&bar);

@@ -5,6 +5,65 @@
 
 #include "context/AppContext.h"
 
+namespace {
+
+WNDPROC toolBarPaint = nullptr;
+
+// A 32-bit picture of `width` by `height`, top row first; null if there is
+// no memory for it.
+HBITMAP CreatePicture(HDC screen, LONG width, LONG height) {
+  BITMAPINFO info = {};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = -height;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  void* bits = nullptr;
+  return CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+}
+
+LRESULT CALLBACK ToolBarInMemoryProc(HWND bar, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message != WM_PAINT || wParam != 0) return CallWindowProcW(toolBarPaint, bar, message, wParam, lParam);
+  RECT client;
+  GetClientRect(bar, &client);
+  PAINTSTRUCT paint;
+  HDC screen = BeginPaint(bar, &paint);
+  HBITMAP picture = CreatePicture(screen, client.right, client.bottom);
+  HDC memory = picture ? CreateCompatibleDC(screen) : nullptr;
+  if (!memory) {
+    // Painted directly, as the bar paints itself.
+    if (picture) DeleteObject(picture);
+    EndPaint(bar, &paint);
+    RedrawWindow(bar, &paint.rcPaint, nullptr, RDW_INVALIDATE | RDW_NOERASE);
+    return CallWindowProcW(toolBarPaint, bar, WM_PAINT, 0, lParam);
+  }
+  HGDIOBJ previous = SelectObject(memory, picture);
+  // The buttons are drawn over the background the bar has just erased.
+  const RECT& part = paint.rcPaint;
+  const LONG width = part.right - part.left;
+  const LONG height = part.bottom - part.top;
+  BitBlt(memory, part.left, part.top, width, height, screen, part.left, part.top, SRCCOPY);
+  IntersectClipRect(memory, part.left, part.top, part.right, part.bottom);
+  CallWindowProcW(toolBarPaint, bar, WM_PAINT, reinterpret_cast<WPARAM>(memory), 0);
+  BitBlt(screen, part.left, part.top, width, height, memory, part.left, part.top, SRCCOPY);
+  SelectObject(memory, previous);
+  DeleteDC(memory);
+  DeleteObject(picture);
+  EndPaint(bar, &paint);
+  return 0;
+}
+
+}  // namespace
+
+void PaintToolBarInMemory(HWND bar) {
+  // Every tool bar has the same procedure of its class, kept once.
+  const auto own = reinterpret_cast<LONG_PTR>(ToolBarInMemoryProc);
+  if (!bar || GetWindowLongPtrW(bar, GWLP_WNDPROC) == own) return;
+  const auto previous = reinterpret_cast<WNDPROC>(SetWindowLongPtrW(bar, GWLP_WNDPROC, own));
+  if (!toolBarPaint) toolBarPaint = previous;
+}
+
 void EnableToolButton(UINT commandId, int enabled) {
   HWND bar = App().toolBar;
   if (!bar) return;

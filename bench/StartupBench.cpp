@@ -7,7 +7,8 @@
 //
 // A start counts as done when the program waits for input with its window
 // visible and nothing left to paint. Each started copy is closed with
-// WM_CLOSE before the next start; closing is not timed.
+// WM_CLOSE before the next start (its exit question answered); closing is
+// not timed.
 #include <windows.h>
 
 #include <algorithm>
@@ -59,6 +60,18 @@ void CancelSetupPages(DWORD process) {
   if (sheet && owner == process) PostMessageA(sheet, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
 }
 
+// The program asks before it exits (unless told not to): the question is
+// answered with its first button, "Yes". True once the process has ended.
+bool AnswerExitQuestion(const PROCESS_INFORMATION& process) {
+  const double start = Now();
+  while (Now() - start < kWaitMs) {
+    if (WaitForSingleObject(process.hProcess, 20) == WAIT_OBJECT_0) return true;
+    HWND box = VisibleWindowOf("#32770", process.dwProcessId);
+    if (box) PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+  }
+  return false;
+}
+
 // Starts the candidate, waits for its painted window and closes it again.
 // Returns the milliseconds from the start to the painted window, or -1.
 double TimeOneStart(const Candidate& candidate, bool warmUp = false) {
@@ -86,7 +99,9 @@ double TimeOneStart(const Candidate& candidate, bool warmUp = false) {
   }
   if (elapsed < 0) std::fprintf(stderr, "%s: no painted window within %lu ms\n", candidate.name, kWaitMs);
   if (window) PostMessageA(window, WM_CLOSE, 0, 0);
-  if (WaitForSingleObject(process.hProcess, kWaitMs) != WAIT_OBJECT_0) TerminateProcess(process.hProcess, 1);
+  if (!AnswerExitQuestion(process) && WaitForSingleObject(process.hProcess, kWaitMs) != WAIT_OBJECT_0) {
+    TerminateProcess(process.hProcess, 1);
+  }
   CloseHandle(process.hThread);
   CloseHandle(process.hProcess);
   return elapsed;
