@@ -6,6 +6,8 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
+#include <initializer_list>
+
 #include "context/AppContext.h"
 #include "app/CommandStates.h"
 #include "app/ToolBar.h"
@@ -113,8 +115,11 @@ HWND CreateStatusBar(HWND mainWindow, const ProgramOptions& options) {
   return bar;
 }
 
-HWND CreateList(HWND mainWindow, const ListSpec& spec, const LONG (&widths)[3]) {
-  HWND list = CreateWindowExA(WS_EX_CLIENTEDGE, WC_LISTVIEWA, "", kListStyle, 0, 0, 0, 0, mainWindow,
+// Made where the layout puts it: a list moved after it is made lays out its
+// header and scroll bars a second time.
+HWND CreateList(HWND mainWindow, const ListSpec& spec, const LONG (&widths)[3], const RECT& place) {
+  HWND list = CreateWindowExA(WS_EX_CLIENTEDGE, WC_LISTVIEWA, "", kListStyle, place.left, place.top,
+                              RectWidth(&place), RectHeight(&place), mainWindow,
                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)), App().instance, nullptr);
   if (!list) return nullptr;
   SendMessageA(list, WM_SETFONT, reinterpret_cast<WPARAM>(ListFont()), FALSE);
@@ -155,6 +160,40 @@ void PlaceChild(HWND child, LONG x, LONG y, LONG width, LONG height) {
 // out before it first shows, the window then shows with everything where it
 // stays, and nothing is moved and painted again.
 bool BarSwitchedOn(HWND bar) { return bar && (GetWindowLongPtrA(bar, GWL_STYLE) & WS_VISIBLE) != 0; }
+
+// Sizes the tool bar to its buttons and puts the status bar at the bottom,
+// those of them that are switched on; returns the part of the client area
+// they leave to the lists.
+RECT PlaceBars(HWND mainWindow) {
+  RECT free;
+  GetClientRect(mainWindow, &free);
+  const LONG width = RectWidth(&free);
+  HWND toolBar = GetDlgItem(mainWindow, IDC_TOOL_BAR);
+  if (BarSwitchedOn(toolBar)) {
+    SendMessageA(toolBar, TB_AUTOSIZE, 0, 0);
+    RECT bar;
+    GetWindowRect(toolBar, &bar);
+    free.top += RectHeight(&bar);
+  }
+  HWND statusBar = GetDlgItem(mainWindow, IDC_STATUS_BAR);
+  if (BarSwitchedOn(statusBar)) {
+    RECT bar;
+    GetWindowRect(statusBar, &bar);
+    const LONG height = RectHeight(&bar);
+    PlaceChild(statusBar, 0, free.bottom - height, width, height);
+    free.bottom -= height;
+  }
+  return free;
+}
+
+// The encryption list takes the upper half of what the bars leave, the
+// decoding list the lower; with an odd height the last pixel row stays
+// uncovered.
+RECT ListPlace(const RECT& free, bool encryptList) {
+  const LONG half = RectHeight(&free) / 2;
+  const LONG top = encryptList ? free.top : free.top + half;
+  return RECT{free.left, top, free.right, top + half};
+}
 
 int ShowBar(HWND mainWindow, int barId, int on) {
   HWND bar = mainWindow ? GetDlgItem(mainWindow, barId) : nullptr;
@@ -225,9 +264,10 @@ int CreateChildWindows(HWND mainWindow, ProgramOptions* options) {
   if (!App().toolBar) return ChildFailed(mainWindow, IDC_TOOL_BAR);
   App().statusBar = CreateStatusBar(mainWindow, *options);
   if (!App().statusBar) return ChildFailed(mainWindow, IDC_STATUS_BAR);
-  App().encryptList = CreateList(mainWindow, kEncryptList, options->EncryptColumns);
+  const RECT free = PlaceBars(mainWindow);
+  App().encryptList = CreateList(mainWindow, kEncryptList, options->EncryptColumns, ListPlace(free, true));
   if (!App().encryptList) return ChildFailed(mainWindow, IDC_ENCRYPT_LIST);
-  App().decodeList = CreateList(mainWindow, kDecodeList, options->DecodeColumns);
+  App().decodeList = CreateList(mainWindow, kDecodeList, options->DecodeColumns, ListPlace(free, false));
   if (!App().decodeList) return ChildFailed(mainWindow, IDC_DECODE_LIST);
 
   RestoreWorkingFolder(*options);
@@ -237,34 +277,17 @@ int CreateChildWindows(HWND mainWindow, ProgramOptions* options) {
 }
 
 void LayoutMainWindow(HWND mainWindow) {
-  RECT client;
-  GetClientRect(mainWindow, &client);
-  const LONG width = RectWidth(&client);
-  RECT free = client;
-
-  HWND toolBar = GetDlgItem(mainWindow, IDC_TOOL_BAR);
-  if (BarSwitchedOn(toolBar)) {
-    SendMessageA(toolBar, TB_AUTOSIZE, 0, 0);
-    RECT bar;
-    GetWindowRect(toolBar, &bar);
-    free.top += RectHeight(&bar);
+  const RECT free = PlaceBars(mainWindow);
+  for (bool encryptList : {true, false}) {
+    const RECT place = ListPlace(free, encryptList);
+    PlaceChild(GetDlgItem(mainWindow, encryptList ? IDC_ENCRYPT_LIST : IDC_DECODE_LIST), place.left, place.top,
+               RectWidth(&place), RectHeight(&place));
   }
-  HWND statusBar = GetDlgItem(mainWindow, IDC_STATUS_BAR);
-  if (BarSwitchedOn(statusBar)) {
-    RECT bar;
-    GetWindowRect(statusBar, &bar);
-    const LONG height = RectHeight(&bar);
-    PlaceChild(statusBar, 0, free.bottom - height, width, height);
-    free.bottom -= height;
-  }
-  // With an odd height the last pixel row stays uncovered.
-  const LONG half = RectHeight(&free) / 2;
-  PlaceChild(GetDlgItem(mainWindow, IDC_ENCRYPT_LIST), 0, free.top, width, half);
-  PlaceChild(GetDlgItem(mainWindow, IDC_DECODE_LIST), 0, free.top + half, width, half);
   InvalidateRect(mainWindow, nullptr, FALSE);
   // Last: the status text repaints the window at once, which is then laid
   // out whole (painted in the middle of the layout, it would be painted
   // twice).
+  HWND statusBar = GetDlgItem(mainWindow, IDC_STATUS_BAR);
   if (statusBar && IsWindowVisible(statusBar)) SetStatusText(IDS_READY);
 }
 
