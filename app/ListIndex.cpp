@@ -10,6 +10,8 @@
 #include <utility>
 #include <vector>
 
+#include "app/WideCalls.h"
+
 namespace {
 
 // The list finds an entry by comparing texts without regard to case the way
@@ -18,18 +20,29 @@ namespace {
 // letters). The sort key with NORM_IGNORECASE holds exactly those weights,
 // so two texts have the same key when, and only when, the list calls them
 // equal. Texts are widened with the ANSI code page as the list widens them.
+// Where the system has no 16-bit LCMapStringW (Windows 95, 98 and Me), the
+// list compares the 8-bit texts through the same weights, and so does the
+// 8-bit key.
 using CompareKey = std::string;
 
 constexpr int kLongestText = 1024;
 
 CompareKey MakeKey(const char* text) {
-  wchar_t wide[kLongestText];
-  if (MultiByteToWideChar(CP_ACP, 0, text, -1, wide, kLongestText) == 0) return CompareKey(text);
   const DWORD flags = LCMAP_SORTKEY | NORM_IGNORECASE;
-  const int size = LCMapStringW(GetThreadLocale(), flags, wide, -1, nullptr, 0);
+  const LCID locale = GetThreadLocale();
+  wchar_t wide[kLongestText];
+  if (MultiByteToWideChar(CP_ACP, 0, text, -1, wide, kLongestText) != 0) {
+    const int size = MapStringWide(locale, flags, wide, -1, nullptr, 0);
+    if (size > 0) {
+      CompareKey key(static_cast<size_t>(size), '\0');
+      MapStringWide(locale, flags, wide, -1, reinterpret_cast<wchar_t*>(&key[0]), size);
+      return key;
+    }
+  }
+  const int size = LCMapStringA(locale, flags, text, -1, nullptr, 0);
   if (size <= 0) return CompareKey(text);
   CompareKey key(static_cast<size_t>(size), '\0');
-  LCMapStringW(GetThreadLocale(), flags, wide, -1, reinterpret_cast<wchar_t*>(&key[0]), size);
+  LCMapStringA(locale, flags, text, -1, &key[0], size);
   return key;
 }
 
@@ -196,7 +209,7 @@ PathIndex* Attach(HWND list) noexcept {
     delete index;
     return nullptr;
   }
-  index->unicode = IsWindowUnicode(list) != FALSE;
+  index->unicode = TakesWideMessages(list);
   const LONG_PTR procedure = reinterpret_cast<LONG_PTR>(IndexedListProc);
   index->listProcedure = reinterpret_cast<WNDPROC>(index->unicode ? SetWindowLongPtrW(list, GWLP_WNDPROC, procedure)
                                                                   : SetWindowLongPtrA(list, GWLP_WNDPROC, procedure));

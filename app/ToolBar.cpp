@@ -3,11 +3,20 @@
 
 #include <commctrl.h>
 
+#include "app/WideCalls.h"
 #include "context/AppContext.h"
 
 namespace {
 
-WNDPROC toolBarPaint = nullptr;
+// The tool bar class's procedure, as it is called in 8-bit [0] and 16-bit
+// [1] characters. A bar whose procedure was replaced through the 16-bit
+// functions takes 16-bit messages, and its own procedure is called so.
+WNDPROC toolBarPaint[2] = {};
+
+LRESULT CallToolBar(HWND bar, UINT message, WPARAM wParam, LPARAM lParam) {
+  return IsWindowUnicode(bar) ? CallWindowProcW(toolBarPaint[1], bar, message, wParam, lParam)
+                              : CallWindowProcA(toolBarPaint[0], bar, message, wParam, lParam);
+}
 
 // A 32-bit picture of `width` by `height`, top row first; null if there is
 // no memory for it.
@@ -24,7 +33,7 @@ HBITMAP CreatePicture(HDC screen, LONG width, LONG height) {
 }
 
 LRESULT CALLBACK ToolBarInMemoryProc(HWND bar, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message != WM_PAINT || wParam != 0) return CallWindowProcW(toolBarPaint, bar, message, wParam, lParam);
+  if (message != WM_PAINT || wParam != 0) return CallToolBar(bar, message, wParam, lParam);
   RECT client;
   GetClientRect(bar, &client);
   PAINTSTRUCT paint;
@@ -36,7 +45,7 @@ LRESULT CALLBACK ToolBarInMemoryProc(HWND bar, UINT message, WPARAM wParam, LPAR
     if (picture) DeleteObject(picture);
     EndPaint(bar, &paint);
     RedrawWindow(bar, &paint.rcPaint, nullptr, RDW_INVALIDATE | RDW_NOERASE);
-    return CallWindowProcW(toolBarPaint, bar, WM_PAINT, 0, lParam);
+    return CallToolBar(bar, WM_PAINT, 0, lParam);
   }
   HGDIOBJ previous = SelectObject(memory, picture);
   // The buttons are drawn over the background the bar has just erased.
@@ -45,7 +54,7 @@ LRESULT CALLBACK ToolBarInMemoryProc(HWND bar, UINT message, WPARAM wParam, LPAR
   const LONG height = part.bottom - part.top;
   BitBlt(memory, part.left, part.top, width, height, screen, part.left, part.top, SRCCOPY);
   IntersectClipRect(memory, part.left, part.top, part.right, part.bottom);
-  CallWindowProcW(toolBarPaint, bar, WM_PAINT, reinterpret_cast<WPARAM>(memory), 0);
+  CallToolBar(bar, WM_PAINT, reinterpret_cast<WPARAM>(memory), 0);
   BitBlt(screen, part.left, part.top, width, height, memory, part.left, part.top, SRCCOPY);
   SelectObject(memory, previous);
   DeleteDC(memory);
@@ -57,11 +66,16 @@ LRESULT CALLBACK ToolBarInMemoryProc(HWND bar, UINT message, WPARAM wParam, LPAR
 }  // namespace
 
 void PaintToolBarInMemory(HWND bar) {
-  // Every tool bar has the same procedure of its class, kept once.
+  // Every tool bar has the same procedure of its class, kept once. It is
+  // replaced in the width of characters it takes, so that its messages are
+  // not translated on the way.
+  if (!bar) return;
+  const bool unicode = TakesWideMessages(bar);
   const auto own = reinterpret_cast<LONG_PTR>(ToolBarInMemoryProc);
-  if (!bar || GetWindowLongPtrW(bar, GWLP_WNDPROC) == own) return;
-  const auto previous = reinterpret_cast<WNDPROC>(SetWindowLongPtrW(bar, GWLP_WNDPROC, own));
-  if (!toolBarPaint) toolBarPaint = previous;
+  if ((unicode ? GetWindowLongPtrW(bar, GWLP_WNDPROC) : GetWindowLongPtrA(bar, GWLP_WNDPROC)) == own) return;
+  const auto previous = reinterpret_cast<WNDPROC>(unicode ? SetWindowLongPtrW(bar, GWLP_WNDPROC, own)
+                                                          : SetWindowLongPtrA(bar, GWLP_WNDPROC, own));
+  if (!toolBarPaint[unicode]) toolBarPaint[unicode] = previous;
 }
 
 void EnableToolButton(UINT commandId, int enabled) {

@@ -72,17 +72,23 @@ bool LocalFile::WriteSome(const void* bytes, std::size_t count, std::size_t& wri
     return true;
 }
 
+// Sizes and offsets in two 32-bit halves, as Windows NT 4.0 has them
+// (GetFileSizeEx and SetFilePointerEx came with Windows 2000). A low half of
+// all ones is a failure only when the system says so.
 bool LocalFile::SeekTo(std::uint64_t offset) {
-    LARGE_INTEGER to;
-    to.QuadPart = static_cast<LONGLONG>(offset);
-    if (!SetFilePointerEx(Handle(handle_), to, nullptr, FILE_BEGIN)) return Failed();
+    LONG high = static_cast<LONG>(offset >> 32);
+    SetLastError(NO_ERROR);
+    const DWORD low = SetFilePointer(Handle(handle_), static_cast<LONG>(offset & 0xFFFFFFFFu), &high, FILE_BEGIN);
+    if (low == INVALID_SET_FILE_POINTER && GetLastError() != NO_ERROR) return Failed();
     return true;
 }
 
 bool LocalFile::Size(std::uint64_t& size) {
-    LARGE_INTEGER length;
-    if (!GetFileSizeEx(Handle(handle_), &length)) return Failed();
-    size = static_cast<std::uint64_t>(length.QuadPart);
+    DWORD high = 0;
+    SetLastError(NO_ERROR);
+    const DWORD low = GetFileSize(Handle(handle_), &high);
+    if (low == INVALID_FILE_SIZE && GetLastError() != NO_ERROR) return Failed();
+    size = (static_cast<std::uint64_t>(high) << 32) | low;
     return true;
 }
 

@@ -1,7 +1,8 @@
 # What both Windows cross builds share; the toolchain files set
 # CMAKE_SYSTEM_PROCESSOR and ORVANE_MINGW_PREFIX and include this.
-# The posix thread model is needed: GoogleTest uses std::mutex, which the
-# win32-model compilers do not provide.
+# The posix thread model is needed to compile: GoogleTest uses std::mutex,
+# which the win32-model compilers do not provide. The programs that ship
+# link the win32 model's runtime instead (cmake/ShippedProgram.cmake).
 set(CMAKE_SYSTEM_NAME Windows)
 
 set(CMAKE_C_COMPILER   ${ORVANE_MINGW_PREFIX}-gcc-posix)

@@ -17,6 +17,7 @@
 #include "app/CommandStates.h"
 #include "app/FileLists.h"
 #include "app/MainWindow.h"
+#include "app/WideCalls.h"
 #include "resource.h"
 #include "settings/ProgramOptions.h"
 #include "tests/app/MainWindowFixture.h"
@@ -433,14 +434,16 @@ TEST_F(FileListsTest, EntryShowsSizeAndLocalModificationTime) {
   EXPECT_EQ(CellText(encrypt_, index + 1, 2), "");
 }
 
-TEST_F(FileListsTest, IndexAnswersAsTheListsOwnSearch) {
+// The path index against the list's own search, through additions,
+// removals and changes behind the index's back.
+void ExpectIndexAnswersAsTheListsOwnSearch(HWND encrypt, HWND decode) {
   const char* listed[] = {"C:\\Docs\\Report.doc", "C:\\Docs\\Stra\xDF" "e.txt", "C:\\Docs\\\xE6" "ble.txt",
                           "C:\\Docs\\\xE9" "cole.txt", "D:\\a-b.txt", "D:\\x.txt"};
   const char* queries[] = {"c:\\docs\\report.doc", "C:\\DOCS\\REPORT.DOC", "C:\\Docs\\Report.do",
                            "C:\\Docs\\Report.doc ", "C:\\Docs\\STRASSE.TXT", "C:\\Docs\\Strasse.txt",
                            "C:\\Docs\\AEBLE.TXT", "C:\\Docs\\\xC6" "BLE.TXT", "C:\\Docs\\\xC9" "COLE.TXT",
                            "C:\\Docs\\ecole.txt", "D:\\ab.txt", "D:\\A-B.TXT", "D:\\y.txt", "", "D:\\x.txt"};
-  for (const char* path : listed) AddListedFile(encrypt_, path);
+  for (const char* path : listed) AddListedFile(encrypt, path);
 
   auto expectSameAnswers = [&](const char* when) {
     SCOPED_TRACE(when);
@@ -448,25 +451,35 @@ TEST_F(FileListsTest, IndexAnswersAsTheListsOwnSearch) {
       LVFINDINFOA find = {};
       find.flags = LVFI_STRING;
       find.psz = query;
-      const bool found = SendMessageA(encrypt_, LVM_FINDITEMA, static_cast<WPARAM>(-1),
+      const bool found = SendMessageA(encrypt, LVM_FINDITEMA, static_cast<WPARAM>(-1),
                                       reinterpret_cast<LPARAM>(&find)) != -1;
-      EXPECT_EQ(IsFileListed(encrypt_, query), found) << query;
-      EXPECT_FALSE(IsFileListed(decode_, query)) << query;
+      EXPECT_EQ(IsFileListed(encrypt, query), found) << query;
+      EXPECT_FALSE(IsFileListed(decode, query)) << query;
     }
   };
   expectSameAnswers("after adding");
-  RemoveListedFile(encrypt_, 0);
-  RemoveListedFile(encrypt_, 4);
+  RemoveListedFile(encrypt, 0);
+  RemoveListedFile(encrypt, 4);
   expectSameAnswers("after removing");
 
   // Entries inserted or deleted behind the index's back.
   LVITEMA item = {};
   item.mask = LVIF_TEXT;
   item.pszText = const_cast<char*>("D:\\Y.TXT");
-  SendMessageA(encrypt_, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
-  SendMessageA(encrypt_, LVM_DELETEITEM, 3, 0);
+  SendMessageA(encrypt, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
+  SendMessageA(encrypt, LVM_DELETEITEM, 3, 0);
   expectSameAnswers("after changes behind its back");
-  EXPECT_TRUE(IsFileListed(encrypt_, "d:\\y.txt"));
+  EXPECT_TRUE(IsFileListed(encrypt, "d:\\y.txt"));
+}
+
+TEST_F(FileListsTest, IndexAnswersAsTheListsOwnSearch) { ExpectIndexAnswersAsTheListsOwnSearch(encrypt_, decode_); }
+
+// Windows 95, 98 and Me have LCMapStringW only as a stub that fails: there
+// the compare keys come from the 8-bit texts, with the same answers.
+TEST_F(FileListsTest, IndexAnswersAsTheListsOwnSearchThroughTheEightBitCalls) {
+  ActAsWithoutWideCallsForTest(true);
+  ExpectIndexAnswersAsTheListsOwnSearch(encrypt_, decode_);
+  ActAsWithoutWideCallsForTest(false);
 }
 
 // ---- The add-files dialog ----------------------------------------------------

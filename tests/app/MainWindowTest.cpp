@@ -8,6 +8,7 @@
 #include <commctrl.h>
 
 #include <cstdio>
+#include <cstring>
 #include <set>
 #include <string>
 #include <vector>
@@ -15,6 +16,7 @@
 #include "context/AppContext.h"
 #include "app/MainWindow.h"
 #include "app/ToolBar.h"
+#include "app/WideCalls.h"
 #include "app/Tray.h"
 #include "resource.h"
 #include "settings/ProgramOptions.h"
@@ -287,6 +289,60 @@ TEST_F(MainWindowTest, ToolBarButtonsInOrder) {
       EXPECT_EQ(button.idCommand, expected[i].command) << i;
     }
   }
+}
+
+// The tool bar's picture as the screen shows it after a full repaint: 32-bit
+// pixels, top row first.
+std::vector<DWORD> BarPicture(HWND bar) {
+  RedrawWindow(bar, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+  RECT client;
+  GetClientRect(bar, &client);
+  std::vector<DWORD> pixels(static_cast<size_t>(client.right) * static_cast<size_t>(client.bottom));
+  if (pixels.empty()) return pixels;
+  BITMAPINFO info = {};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = client.right;
+  info.bmiHeader.biHeight = -client.bottom;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  HDC screen = GetDC(bar);
+  void* bits = nullptr;
+  HBITMAP picture = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HDC memory = CreateCompatibleDC(screen);
+  HGDIOBJ previous = SelectObject(memory, picture);
+  BitBlt(memory, 0, 0, client.right, client.bottom, screen, 0, 0, SRCCOPY);
+  GdiFlush();
+  std::memcpy(pixels.data(), bits, pixels.size() * sizeof(DWORD));
+  SelectObject(memory, previous);
+  DeleteDC(memory);
+  DeleteObject(picture);
+  ReleaseDC(bar, screen);
+  return pixels;
+}
+
+// Windows 95, 98 and Me have the 16-bit window calls only as stubs: there
+// the bar is painted in memory through the 8-bit ones, to the same picture.
+TEST_F(MainWindowTest, ToolBarPaintsTheSameThroughTheEightBitCalls) {
+  struct WithoutWideCalls {
+    WithoutWideCalls() { ActAsWithoutWideCallsForTest(true); }
+    ~WithoutWideCalls() { ActAsWithoutWideCallsForTest(false); }
+  };
+  Open();
+  ASSERT_TRUE(IsWindowUnicode(App().toolBar));
+  const std::vector<DWORD> wide = BarPicture(App().toolBar);
+  DestroyWindow(window_);
+  App().mainWindow = nullptr;
+  ForgetChildWindows();
+  TakeQuitMessage();
+
+  WithoutWideCalls ninetyFive;
+  Open();
+  EXPECT_FALSE(IsWindowUnicode(App().toolBar));
+  const std::vector<DWORD> narrow = BarPicture(App().toolBar);
+  ASSERT_FALSE(wide.empty());
+  EXPECT_GT(std::set<DWORD>(wide.begin(), wide.end()).size(), 3u) << "the bar shows its buttons";
+  EXPECT_TRUE(narrow == wide) << "the bar looks different when painted through the 8-bit calls";
 }
 
 TEST_F(MainWindowTest, LayoutWithEitherBarHiddenAndAtTheSmallestSize) {
