@@ -14,6 +14,11 @@ function(orvane_delay_load target dll)
     list(GET parts 1 bytes)
     if(CMAKE_SIZEOF_VOID_P EQUAL 4)
       string(APPEND definitions "  ${name}@${bytes}\n")
+      # The 32-bit linker keeps an import library's call stub only when the
+      # stub is referenced by its name; a delay-loaded function's address
+      # slot refers to it by its section and would be left holding zero,
+      # so the first call would jump there.
+      target_link_options(${target} PRIVATE -Wl,-u,_${name}@${bytes})
     else()
       string(APPEND definitions "  ${name}\n")
     endif()

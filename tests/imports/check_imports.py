@@ -67,13 +67,17 @@ def check(program, list_name, system, version, allowed, wine_folder, cache):
     failures = []
     pe = PeFile(program)
     name = os.path.basename(program)
+    try:
+        delayed = pe.delay_imports()
+    except ValueError as broken:
+        return [str(broken)], 0
     wanted = ".".join(map(str, version))
     for what, found in (("OS version", pe.os_version), ("subsystem version", pe.subsystem_version)):
         if found > version:
             failures.append(f"{name}: its header asks for {what} {found[0]}.{found[1]}, above {wanted} "
                             f"({system}), which would refuse to start it")
     needs = [(dll, function, "") for dll, functions in pe.imports().items() for function in functions]
-    needs += [(dll, function, " (delay-loaded)") for dll, functions in pe.delay_imports().items()
+    needs += [(dll, function, " (delay-loaded)") for dll, functions in delayed.items()
               for function in functions]
     if not needs:
         failures.append(f"{name}: no imports found, so this check would prove nothing")

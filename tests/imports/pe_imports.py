@@ -39,6 +39,7 @@ class PeFile:
         self.os_version = struct.unpack_from("<HH", data, opt + 40)
         self.subsystem_version = struct.unpack_from("<HH", data, opt + 48)
         self.image_size = struct.unpack_from("<I", data, opt + 56)[0]
+        self.image_base = struct.unpack_from("<Q", data, opt + 24)[0] if self.wide else struct.unpack_from("<I", data, opt + 28)[0]
         count = struct.unpack_from("<I", data, directories - 4)[0]
         self.directories = [struct.unpack_from("<II", data, directories + 8 * i) for i in range(count)]
         self.sections = []
@@ -127,6 +128,15 @@ class PeFile:
                 names = self._thunk_names(lookup)
                 if not dll or names is None:
                     break
+                # Until its first call, each function's address slot holds
+                # the address of the stub that loads the DLL.
+                size, fmt = (8, "<Q") if self.wide else (4, "<I")
+                slots = self.offset(table)
+                for i, function in enumerate(names):
+                    slot = struct.unpack_from(fmt, self.data, slots + size * i)[0]
+                    if not self.image_base <= slot < self.image_base + self.image_size:
+                        raise ValueError(f"{self.path}: the delay-loaded {dll}!{function} has no stub to load it "
+                                         f"(its address slot holds 0x{slot:x}): its first call would crash")
                 result.setdefault(dll.lower(), [])
                 result[dll.lower()].extend(n for n in names if n not in result[dll.lower()])
                 at += 32
