@@ -23,6 +23,8 @@ constexpr char kWriteProtected[] = "This file is write-protected on the disk. Pl
 constexpr char kTemporaryFile[] = "Orvane cannot convert temporary files that use the 'tmp' file name extension";
 constexpr char kNoExtension[] = "Orvane cannot convert files that don't have an extension";
 constexpr char kNameTooLong[] = "The name of the converted file would be longer than 255 characters. Please give this file a shorter name.";
+constexpr char kFolderTooLong[] = "The path of this file's folder is too long: even a one-letter name would give a converted file's name longer than 255 characters. Please move the file to a folder with a shorter path.";
+constexpr char kOtherNames[] = "This file has other names (hard links), whose content --cleanup would clear too; it was not converted. Convert it without --cleanup, or add --clear-linked to clear every name's content.";
 constexpr char kTooLarge[] = "This file is too large to convert";
 constexpr char kAlreadyEncrypted[] = "This file has already been encrypted";
 constexpr char kNotEncrypted[] = "This file has not been encrypted";
@@ -70,6 +72,15 @@ void Report(const ConversionSettings& settings, const char* what, const std::str
 
 bool Exists(const std::string& path) { return Examine(path).kind != PathKind::Missing; }
 
+// Why a converted file's name is too long: the file's name, or its folder
+// when no name would fit there.
+const char* TooLong(const std::string& path) {
+    const std::size_t folder = path.find_last_of("/\\") + 1;
+    const char* extension = ExtensionOf(path.c_str());
+    const std::string shortest = path.substr(0, folder) + "a.(=" + (*extension ? extension + 1 : "") + "=)";
+    return shortest.size() >= kPathBufferSize ? kFolderTooLong : kNameTooLong;
+}
+
 // The checks of the program's lists and of its converters' start, in their
 // order, up to the names: what fails here writes nothing. `other` is the
 // refusal of a file of the other list's kind, found later by the header.
@@ -93,7 +104,7 @@ FileOutcome CandidateRefusal(const std::string& path, const ConversionSettings& 
     std::string lower(extension);
     std::transform(lower.begin(), lower.end(), lower.begin(), [](char c) { return c >= 'A' && c <= 'Z' ? c + 32 : c; });
     if (lower == ".tmp") return skipOrFail(kTemporaryFile);
-    if (path.size() >= kPathBufferSize || !EncryptionTempName(path.c_str(), temporary)) return Refused(kNameTooLong);
+    if (path.size() >= kPathBufferSize || !EncryptionTempName(path.c_str(), temporary)) return Refused(TooLong(path));
     if (Exists(temporary)) {
         return Refused(std::string("Cannot be converted because a 'tmp' file already exists. Temp: ") + temporary);
     }
@@ -109,6 +120,7 @@ struct Conversion {
     LocalFile source;
     LocalFile temporary;
     std::uint64_t size = 0;
+    FileStamp readStamp;  // the source as it was when its reading began
     unsigned char header[kHeaderSize] = {};
     std::size_t headerBytes = 0;
     bool temporaryMade = false;
@@ -134,10 +146,11 @@ struct Conversion {
             failure = SystemFailure("Error detected opening this disk file", path);
             return false;
         }
-        if (!source.Size(size)) {
+        if (!source.Stamp(readStamp)) {
             failure = SystemFailure("Error detected reading disk file information", path);
             return false;
         }
+        size = readStamp.size;
         if (size > largest) {
             failure = Refused(kTooLarge);
             return false;
@@ -247,8 +260,8 @@ bool OverwritePass(LocalFile& file, std::uint64_t size, unsigned char pattern, c
 // fails and wherever the tool is stopped, the plain name holds the original
 // or nothing; a crash leaves the remains as a ".tmp" file, which is never
 // converted. Ctrl-C does not stop a clearing that has begun.
-FileOutcome ClearAndDelete(const std::string& path, const std::string& temporaryName, FileOutcome placed,
-                           const ConversionSettings& settings) {
+FileOutcome ClearAndDelete(const std::string& path, const std::string& temporaryName, const FileStamp& read,
+                           FileOutcome placed, const ConversionSettings& settings) {
     if (!RenameFile(path, temporaryName, false)) {
         return SystemFailure("The encrypted file is in place, but the original could not be renamed for clearing", path);
     }
@@ -256,23 +269,35 @@ FileOutcome ClearAndDelete(const std::string& path, const std::string& temporary
         return SystemFailure("The encrypted file is in place, but the folder could not be flushed", temporaryName);
     }
     LocalFile remains;
-    std::uint64_t size = 0;
-    if (!remains.OpenReadWrite(temporaryName) || !remains.Size(size)) {
+    FileStamp now;
+    if (!remains.OpenReadWrite(temporaryName) || !remains.Stamp(now)) {
         const FileOutcome failed = SystemFailure("Error detected opening this disk file", temporaryName);
         // Nothing is overwritten yet: the original gets its name back.
         remains.Close();
         RenameFile(temporaryName, path, false);
         return failed;
     }
+    // A file that another program wrote to since it was read holds what
+    // the encrypted file does not: it keeps its name and its content.
+    if (!now.SameContentAs(read)) {
+        remains.Close();
+        if (!RenameFile(temporaryName, path, false)) {
+            return SystemFailure("This file changed while it was encrypted, and it could not get its name back from",
+                                 temporaryName);
+        }
+        SyncFolderOf(path);
+        return Refused("This file changed while it was encrypted (another program wrote to it): " + placed.result +
+                       " holds it as it was read, and the file was kept as it is now, not cleared");
+    }
     bool cleared = true;
+    const std::uint64_t size = now.size;
     const int passes = settings.nsa ? kErasurePasses + 1 : 1;
     for (int pass = 0; cleared && size > 0 && pass < passes; ++pass) {
         const unsigned char pattern =
             pass == passes - 1 ? kClearingByte : (pass % 2 == 0 ? kErasureOnes : kErasureZeros);
         cleared = OverwritePass(remains, size, pattern, path, settings, pass, passes);
     }
-    FileOutcome failure;
-    if (!cleared) failure = SystemFailure("Error detected clearing the disk file", temporaryName);
+    const std::string clearingError = cleared ? "" : LastFileError();
     remains.Close();
     // Remains whose clearing failed are deleted too: the encrypted file is
     // complete, and a partly cleared file is of use to nobody.
@@ -281,7 +306,10 @@ FileOutcome ClearAndDelete(const std::string& path, const std::string& temporary
                              temporaryName);
     }
     SyncFolderOf(temporaryName);
-    if (!cleared) return failure;
+    if (!cleared) {
+        placed.warning = "The encryption is complete, but the original was deleted before its clearing finished (" +
+                         clearingError + "): parts of it may remain in free disk space";
+    }
     return placed;
 }
 
@@ -294,12 +322,13 @@ FileOutcome EncryptOne(const std::string& fullPath, const ConversionSettings& se
     PathBuffer encrypted;
     const FileOutcome refusal = CandidateRefusal(fullPath, settings, temporary);
     if (refusal.status != FileStatus::Converted) return refusal;
-    if (!EncryptedName(fullPath.c_str(), encrypted)) return Refused(kNameTooLong);
+    if (!EncryptedName(fullPath.c_str(), encrypted)) return Refused(TooLong(fullPath));
     c.temporaryName = temporary;
     if (!settings.force && Exists(encrypted)) return Refused(std::string(encrypted) + " already exists; --force replaces it");
 
     FileOutcome failure;
     if (!c.OpenSource(kLargestPlainFile, failure)) return failure;
+    if (settings.cleanup && !settings.clearLinked && c.readStamp.links > 1) return Refused(kOtherNames);
     if (HeaderFormatOf(c.header, c.headerBytes) != HeaderFormat::None) {
         return Refused(kAlreadyEncrypted, settings.fromFolder ? FileStatus::Skipped : FileStatus::Failed);
     }
@@ -313,7 +342,7 @@ FileOutcome EncryptOne(const std::string& fullPath, const ConversionSettings& se
     if (body.status != FileStatus::Converted) return body;
     const FileOutcome placed = c.PutInPlace(encrypted, settings);
     if (placed.status != FileStatus::Converted || !settings.cleanup) return placed;
-    return ClearAndDelete(fullPath, c.temporaryName, placed, settings);
+    return ClearAndDelete(fullPath, c.temporaryName, c.readStamp, placed, settings);
 }
 
 FileOutcome DecodeOne(const std::string& fullPath, const ConversionSettings& settings) {
@@ -338,7 +367,7 @@ FileOutcome DecodeOne(const std::string& fullPath, const ConversionSettings& set
     const char* storedPath = HeaderStoredPath(c.header, c.headerBytes);
     if (!storedPath || !IsPlainExtension(ExtensionOf(storedPath))) return Refused(kBadExtension);
     PathBuffer decoded;
-    if (!DecodedName(fullPath.c_str(), storedPath, decoded)) return Refused(kNameTooLong);
+    if (!DecodedName(fullPath.c_str(), storedPath, decoded)) return Refused(TooLong(fullPath));
     // A decoded name of the encrypted file itself, or of the temporary file,
     // is a result that replaces what is there: only with --force.
     const bool replacesSource = SameName(decoded, fullPath);

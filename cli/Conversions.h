@@ -22,6 +22,9 @@ struct FileOutcome {
     FileStatus status = FileStatus::Failed;
     std::string result;  // full path of the file written, when converted
     std::string reason;  // why not, in the program's words where it has them
+    // Converted, but what the user asked for did not all happen: a clearing
+    // that failed after the original was deleted.
+    std::string warning;
 };
 
 // Called with what is being done ("encrypting", "decoding", "clearing"),
@@ -34,6 +37,9 @@ struct ConversionSettings {
     bool force = false;    // a result may replace a file of its name
     bool cleanup = false;  // clear and delete the source once the result is in place
     bool nsa = false;      // the seven-pass clearing
+    // Clear a file that has other names (hard links) too: the clearing
+    // overwrites the data all its names share.
+    bool clearLinked = false;
     // The file was found by a folder walk: one the candidate checks would
     // not list for this conversion is skipped rather than failed.
     bool fromFolder = false;

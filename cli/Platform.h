@@ -9,6 +9,16 @@
 #include <string>
 #include <vector>
 
+// What tells one state of a file's content from another from outside: a
+// writer changes the size or the last-write time.
+struct FileStamp {
+    std::uint64_t size = 0;
+    std::int64_t modified = 0;  // in the system's own units
+    unsigned links = 1;         // the names the file has (hard links)
+
+    bool SameContentAs(const FileStamp& other) const { return size == other.size && modified == other.modified; }
+};
+
 // An open file that closes itself. Every failing call leaves its reason for
 // LastFileError().
 class LocalFile {
@@ -18,7 +28,9 @@ class LocalFile {
     LocalFile(const LocalFile&) = delete;
     LocalFile& operator=(const LocalFile&) = delete;
 
-    bool OpenRead(const std::string& path);
+    // A symbolic link is followed only where `followLinks` says so: the tool
+    // converts the files it is named, and reads a key through a link.
+    bool OpenRead(const std::string& path, bool followLinks = false);
     bool OpenReadWrite(const std::string& path);
     // Creates a file that must not exist yet, readable and writable by its
     // owner only until the result takes its place.
@@ -30,6 +42,7 @@ class LocalFile {
     bool WriteAll(const void* bytes, std::size_t count);
     bool SeekTo(std::uint64_t offset);
     bool Size(std::uint64_t& size);
+    bool Stamp(FileStamp& stamp);
     // Gives the file the permissions of `like` (POSIX; nothing on Windows).
     bool CopyPermissionsOf(const std::string& like);
     // Until the data and the file's size are on the disk.
@@ -51,8 +64,8 @@ enum class PathKind { Missing, File, Folder, Other };
 
 struct PathFacts {
     PathKind kind = PathKind::Missing;
-    // No write permission at all (POSIX) or the read-only attribute
-    // (Windows): the file is write-protected whoever asks.
+    // No write permission at all or none for this user (POSIX), or the
+    // read-only attribute (Windows).
     bool readOnly = false;
 };
 
@@ -67,7 +80,8 @@ bool RemoveFile(const std::string& path);
 bool SyncFolderOf(const std::string& path);
 
 // The absolute form of path (the current folder before a relative one,
-// without resolving links); false when it cannot be had.
+// without "." and ".." parts, without resolving links); false when it
+// cannot be had.
 bool FullPath(const std::string& path, std::string& full);
 // The names in a folder, without "." and "..".
 bool ListFolder(const std::string& folder, std::vector<std::string>& names);

@@ -30,9 +30,8 @@ std::string FolderOf(const std::string& path) {
     return slash == 0 ? "/" : path.substr(0, slash);
 }
 
-// A link is never followed: the tool converts the files it is named.
 bool Open(std::intptr_t& handle, const std::string& path, int flags) {
-    const int fd = ::open(path.c_str(), flags | O_CLOEXEC | O_NOFOLLOW, 0600);
+    const int fd = ::open(path.c_str(), flags | O_CLOEXEC, 0600);
     if (fd < 0) return Failed();
     handle = fd;
     return true;
@@ -50,19 +49,19 @@ void OnInterrupt(int signal) {
 
 }  // namespace
 
-bool LocalFile::OpenRead(const std::string& path) {
+bool LocalFile::OpenRead(const std::string& path, bool followLinks) {
     Close();
-    return Open(handle_, path, O_RDONLY);
+    return Open(handle_, path, O_RDONLY | (followLinks ? 0 : O_NOFOLLOW));
 }
 
 bool LocalFile::OpenReadWrite(const std::string& path) {
     Close();
-    return Open(handle_, path, O_RDWR);
+    return Open(handle_, path, O_RDWR | O_NOFOLLOW);
 }
 
 bool LocalFile::CreateNew(const std::string& path) {
     Close();
-    return Open(handle_, path, O_RDWR | O_CREAT | O_EXCL);
+    return Open(handle_, path, O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW);
 }
 
 bool LocalFile::ReadSome(void* bytes, std::size_t count, std::size_t& got) {
@@ -97,10 +96,24 @@ bool LocalFile::Size(std::uint64_t& size) {
     return true;
 }
 
+bool LocalFile::Stamp(FileStamp& stamp) {
+    struct stat facts;
+    if (::fstat(Fd(handle_), &facts) != 0) return Failed();
+    stamp.size = static_cast<std::uint64_t>(facts.st_size);
+    stamp.modified = static_cast<std::int64_t>(facts.st_mtim.tv_sec) * 1000000000 + facts.st_mtim.tv_nsec;
+    stamp.links = static_cast<unsigned>(facts.st_nlink);
+    return true;
+}
+
+// The permission bits only: a set-user-ID, set-group-ID or sticky bit is
+// never carried to a result. Run as root, the tool gives the result the
+// original's owner and group, or every file it converts would become
+// root's (and a program root decoded would run as root).
 bool LocalFile::CopyPermissionsOf(const std::string& like) {
     struct stat facts;
     if (::stat(like.c_str(), &facts) != 0) return Failed();
-    if (::fchmod(Fd(handle_), facts.st_mode & 07777) != 0) return Failed();
+    if (::geteuid() == 0 && ::fchown(Fd(handle_), facts.st_uid, facts.st_gid) != 0) return Failed();
+    if (::fchmod(Fd(handle_), facts.st_mode & 0777) != 0) return Failed();
     return true;
 }
 
@@ -131,7 +144,9 @@ PathFacts Examine(const std::string& path) {
     } else {
         facts.kind = PathKind::Other;
     }
-    facts.readOnly = (st.st_mode & 0222) == 0;
+    // Root may write any file, but a file nobody may write is still
+    // write-protected for the tool.
+    facts.readOnly = (st.st_mode & 0222) == 0 || (facts.kind == PathKind::File && ::access(path.c_str(), W_OK) != 0);
     return facts;
 }
 
@@ -165,18 +180,28 @@ bool SyncFolderOf(const std::string& path) {
 }
 
 bool FullPath(const std::string& path, std::string& full) {
-    if (!path.empty() && path[0] == '/') {
-        full = path;
-        return true;
+    std::string joined = path;
+    if (path.empty() || path[0] != '/') {
+        char current[4096];
+        if (!::getcwd(current, sizeof current)) return Failed();
+        joined = std::string(current) + "/" + path;
     }
-    char current[4096];
-    if (!::getcwd(current, sizeof current)) return Failed();
-    full = current;
-    if (full.back() != '/') full += '/';
-    // "./a" and "a" name the same file; keep the stored path plain.
-    std::string rest = path;
-    while (rest.size() > 2 && rest.compare(0, 2, "./") == 0) rest.erase(0, 2);
-    full += rest;
+    // "a/./b" and "a/x/../b" name a/b: the stored path is the plain one.
+    std::vector<std::string> parts;
+    std::size_t at = 0;
+    while (at <= joined.size()) {
+        const std::size_t slash = std::min(joined.find('/', at), joined.size());
+        const std::string part = joined.substr(at, slash - at);
+        if (part == "..") {
+            if (!parts.empty()) parts.pop_back();
+        } else if (!part.empty() && part != ".") {
+            parts.push_back(part);
+        }
+        at = slash + 1;
+    }
+    full.clear();
+    for (const std::string& part : parts) full += "/" + part;
+    if (full.empty()) full = "/";
     return true;
 }
 
@@ -234,6 +259,9 @@ bool ReadSecretLine(const char* prompt, std::string& line) {
         }
     }
     if (isTerminal) ::tcsetattr(tty, TCSAFLUSH, &saved);
+    // An interrupted prompt ends its line, so that the shell's prompt does
+    // not follow it on the same one.
+    if (!ok) ignored = ::write(tty, "\n", 1);
     ::close(tty);
     if (!ok) {
         // Nothing of a half-typed key stays in memory.

@@ -36,7 +36,7 @@ bool Open(std::intptr_t& handle, const std::string& path, DWORD access, DWORD di
 
 }  // namespace
 
-bool LocalFile::OpenRead(const std::string& path) {
+bool LocalFile::OpenRead(const std::string& path, bool) {
     Close();
     return Open(handle_, path, GENERIC_READ, OPEN_EXISTING);
 }
@@ -89,6 +89,16 @@ bool LocalFile::Size(std::uint64_t& size) {
     const DWORD low = GetFileSize(Handle(handle_), &high);
     if (low == INVALID_FILE_SIZE && GetLastError() != NO_ERROR) return Failed();
     size = (static_cast<std::uint64_t>(high) << 32) | low;
+    return true;
+}
+
+bool LocalFile::Stamp(FileStamp& stamp) {
+    BY_HANDLE_FILE_INFORMATION facts;
+    if (!GetFileInformationByHandle(Handle(handle_), &facts)) return Failed();
+    stamp.size = (static_cast<std::uint64_t>(facts.nFileSizeHigh) << 32) | facts.nFileSizeLow;
+    stamp.modified = static_cast<std::int64_t>((static_cast<std::uint64_t>(facts.ftLastWriteTime.dwHighDateTime) << 32) |
+                                               facts.ftLastWriteTime.dwLowDateTime);
+    stamp.links = facts.nNumberOfLinks;
     return true;
 }
 

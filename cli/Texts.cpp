@@ -7,8 +7,9 @@
 namespace {
 
 // The length of the valid UTF-8 sequence at bytes[at], 0 when there is none
-// (overlong forms, surrogates and numbers past U+10FFFF are not valid).
-std::size_t Utf8Length(const std::string& bytes, std::size_t at) {
+// (overlong forms, surrogates and numbers past U+10FFFF are not valid); its
+// character's number goes to `character` where given.
+std::size_t Utf8Length(const std::string& bytes, std::size_t at, unsigned long* character = nullptr) {
     const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(bytes[i]); };
     const unsigned char lead = byte(at);
     std::size_t length = 0;
@@ -29,7 +30,24 @@ std::size_t Utf8Length(const std::string& bytes, std::size_t at) {
         value = value << 6 | (byte(at + i) & 0x3F);
     }
     if (value < smallest || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF)) return 0;
+    if (character) *character = value;
     return length;
+}
+
+// Characters a terminal acts on or that turn the line around instead of
+// showing: the C1 controls (U+009B starts an escape sequence as ESC [ does)
+// and the marks and overrides of writing direction.
+bool ActsOnTheTerminal(unsigned long character) {
+    return (character >= 0x80 && character <= 0x9F) || character == 0x061C || character == 0x200E ||
+           character == 0x200F || (character >= 0x202A && character <= 0x202E) ||
+           (character >= 0x2066 && character <= 0x2069);
+}
+
+// A byte that is not part of a UTF-8 sequence stands for the character of
+// its number, as an 8-bit Windows text reads (the stored path of a header).
+void AppendByteAsCharacter(std::string& out, unsigned char c) {
+    out += static_cast<char>(0xC0 | c >> 6);
+    out += static_cast<char>(0x80 | (c & 0x3F));
 }
 
 // \uXXXX for JSON, \xXX for the terminal.
@@ -55,9 +73,7 @@ std::string JsonString(const std::string& bytes) {
                 out.append(bytes, at, length);
                 at += length;
             } else {
-                // The byte's own number as a character: two bytes of UTF-8.
-                out += static_cast<char>(0xC0 | c >> 6);
-                out += static_cast<char>(0x80 | (c & 0x3F));
+                AppendByteAsCharacter(out, c);
                 ++at;
             }
             continue;
@@ -78,13 +94,29 @@ std::string JsonString(const std::string& bytes) {
 
 std::string ShownText(const std::string& bytes) {
     std::string out;
-    for (const char byte : bytes) {
-        const unsigned char c = static_cast<unsigned char>(byte);
+    for (std::size_t at = 0; at < bytes.size();) {
+        const unsigned char c = static_cast<unsigned char>(bytes[at]);
+        if (c >= 0x80) {
+            unsigned long character = 0;
+            const std::size_t length = Utf8Length(bytes, at, &character);
+            if (length > 0 && ActsOnTheTerminal(character)) {
+                for (std::size_t i = 0; i < length; ++i) AppendEscape(out, false, static_cast<unsigned char>(bytes[at + i]));
+            } else if (length > 0) {
+                out.append(bytes, at, length);
+            } else if (ActsOnTheTerminal(c)) {
+                AppendEscape(out, false, c);
+            } else {
+                AppendByteAsCharacter(out, c);
+            }
+            at += length > 0 ? length : 1;
+            continue;
+        }
         if (c < 0x20 || c == 0x7F) {
             AppendEscape(out, false, c);
         } else {
-            out += byte;
+            out += static_cast<char>(c);
         }
+        ++at;
     }
     return out;
 }

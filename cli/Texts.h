@@ -11,6 +11,8 @@
 // of the same number (\u0080 to \u00ff), as an 8-bit Windows text reads.
 std::string JsonString(const std::string& bytes);
 
-// The bytes for a terminal line: control characters (below 32 and 127) as
-// \xNN, everything else as it is.
+// The text for a terminal line: valid UTF-8 as it is, a byte outside UTF-8
+// as the character of its number (as JsonString reads it), and control
+// characters (below 32, 127, the C1 controls, the marks and overrides of
+// writing direction) as \xNN for each of their bytes.
 std::string ShownText(const std::string& bytes);

@@ -37,7 +37,11 @@ constexpr char kUsage[] =
     "                    encrypted file\n"
     "      --nsa         --cleanup with seven passes (six of ones and zeros, then\n"
     "                    0xF6), each flushed to the disk\n"
-    "      --key-file F  read the key from the file F (up to its first line end)\n"
+    "      --clear-linked  --cleanup also of a file with other names (hard links),\n"
+    "                    whose content the clearing overwrites too; without it\n"
+    "                    such a file is not converted\n"
+    "      --key-file F  read the key from the file F (up to its first line end);\n"
+    "                    also --key-file=F\n"
     "      --key-stdin   read the key from standard input (up to the first line end)\n"
     "      --ask-key     info: ask for a key on the terminal and check it\n"
     "      --json        print one JSON object per file on standard output\n"
@@ -46,8 +50,9 @@ constexpr char kUsage[] =
     "Without --key-file or --key-stdin the key is asked on the terminal without\n"
     "echo, twice for encryption. A key is never given as an argument.\n"
     "\n"
-    "Exit status: 0 every file converted, 1 a file failed, 2 usage or key refused,\n"
-    "3 only files of another key failed, 130 interrupted by Ctrl-C.\n";
+    "Exit status: 0 every file converted, 1 a file failed or its original's clearing\n"
+    "did not finish, 2 usage or key refused, 3 only files of another key failed,\n"
+    "130 interrupted by Ctrl-C.\n";
 
 enum class Command { Encrypt, Decode, Info };
 enum class KeySource { Terminal, File, Stdin, None };
@@ -58,6 +63,7 @@ struct Options {
     bool force = false;
     bool cleanup = false;
     bool nsa = false;
+    bool clearLinked = false;
     bool json = false;
     KeySource keySource = KeySource::Terminal;
     std::string keyFile;
@@ -77,6 +83,7 @@ struct Run {
     int failed = 0;
     int wrongKey = 0;
     int cancelled = 0;
+    int warned = 0;  // converted, but the original's clearing did not finish
     std::map<std::string, std::string> unsyncedFolders;
 };
 
@@ -92,8 +99,26 @@ int ParseArguments(Run& run, int argc, char** argv) {
     bool askKey = false;
     bool filesOnly = false;
     std::string command;
+    // Short options may be given together ("-rf"); "--key-file=F" is
+    // "--key-file F".
+    std::vector<std::string> arguments;
     for (int i = 1; i < argc; ++i) {
         const std::string argument = argv[i];
+        const bool shortOptions = !filesOnly && argument.size() > 2 && argument[0] == '-' && argument[1] != '-' &&
+                                  argument.find_first_not_of("rfh", 1) == std::string::npos;
+        if (argument == "--") filesOnly = true;
+        if (shortOptions) {
+            for (std::size_t at = 1; at < argument.size(); ++at) arguments.push_back(std::string("-") + argument[at]);
+        } else if (!filesOnly && argument.compare(0, 11, "--key-file=") == 0) {
+            arguments.push_back("--key-file");
+            arguments.push_back(argument.substr(11));
+        } else {
+            arguments.push_back(argument);
+        }
+    }
+    filesOnly = false;
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        const std::string& argument = arguments[i];
         if (filesOnly || argument.empty() || argument[0] != '-' || argument == "-") {
             if (command.empty()) {
                 command = argument;
@@ -115,6 +140,8 @@ int ParseArguments(Run& run, int argc, char** argv) {
             options.cleanup = true;
         } else if (argument == "--nsa") {
             options.cleanup = options.nsa = true;
+        } else if (argument == "--clear-linked") {
+            options.clearLinked = true;
         } else if (argument == "--json") {
             options.json = true;
         } else if (argument == "--ask-key") {
@@ -125,9 +152,11 @@ int ParseArguments(Run& run, int argc, char** argv) {
             if (argument == "--key-stdin") {
                 options.keySource = KeySource::Stdin;
             } else {
-                if (i + 1 >= argc) return UsageError(run, "--key-file needs the name of a file");
+                if (i + 1 >= arguments.size() || arguments[i + 1].empty()) {
+                    return UsageError(run, "--key-file needs the name of a file");
+                }
                 options.keySource = KeySource::File;
-                options.keyFile = argv[++i];
+                options.keyFile = arguments[++i];
             }
         } else if (argument.compare(0, 5, "--key") == 0 || argument == "-k" || argument == "-p" ||
                    argument.compare(0, 10, "--password") == 0) {
@@ -155,7 +184,9 @@ int ParseArguments(Run& run, int argc, char** argv) {
 
 bool ReadWholeFile(const std::string& path, std::string& text) {
     LocalFile file;
-    if (!file.OpenRead(path)) return false;
+    // Only read: a link (/dev/stdin, a process substitution, a dotfile
+    // manager's link) is followed.
+    if (!file.OpenRead(path, true)) return false;
     char chunk[4096];
     std::size_t got = 0;
     // A key is at most 255 characters; a few kilobytes say that it is not one.
@@ -209,6 +240,11 @@ int ObtainKey(Run& run, std::string& key) {
             }
             break;
         case KeySource::Stdin: {
+            // Typed on a terminal, the key is not shown.
+            if (run.io.in == stdin && StandardInputIsTerminal()) {
+                if (!ReadSecretLine("", text)) return interrupted.load() ? kExitInterrupted : kExitUsage;
+                break;
+            }
             int c;
             while ((c = std::fgetc(run.io.in)) != EOF && c != '\n' && text.size() <= 65536) text += static_cast<char>(c);
             break;
@@ -329,6 +365,7 @@ void PrintOutcome(Run& run, const Target& target, const FileOutcome& outcome) {
         if (outcome.status == FileStatus::Converted) {
             line += ",\"result\":" + JsonString(outcome.result);
             if (run.options.cleanup) line += ",\"original_removed\":true";
+            if (!outcome.warning.empty()) line += ",\"warning\":" + JsonString(outcome.warning);
         } else {
             line += ",\"reason\":" + JsonString(outcome.reason);
         }
@@ -343,6 +380,9 @@ void PrintOutcome(Run& run, const Target& target, const FileOutcome& outcome) {
                          : run.options.command == Command::Encrypt ? (run.options.nsa ? " (original cleared, 7 passes, and deleted)"
                                                                                       : " (original cleared and deleted)")
                                                                        : " (encrypted file deleted)");
+            if (!outcome.warning.empty()) {
+                std::fprintf(run.io.err, "%s: %s: %s\n", kName, given.c_str(), ShownText(outcome.warning).c_str());
+            }
             break;
         case FileStatus::Skipped:
             std::fprintf(run.io.out, "skipped %s: %s\n", given.c_str(), ShownText(outcome.reason).c_str());
@@ -423,6 +463,7 @@ void PrintSummary(Run& run) {
     const bool info = run.options.command == Command::Info;
     std::string line = std::to_string(run.converted) + (run.converted == 1 ? " file " : " files ") +
                        (info ? "described" : "converted");
+    if (run.warned > 0) line += " (" + std::to_string(run.warned) + " of them not fully cleared)";
     if (run.wrongKey > 0) line += ", " + std::to_string(run.wrongKey) + (info ? " of another key" : " with another key");
     if (run.failed > 0) line += ", " + std::to_string(run.failed) + " failed";
     if (run.skipped > 0) line += ", " + std::to_string(run.skipped) + " skipped";
@@ -449,6 +490,7 @@ void ProcessOne(Run& run, const Target& target, const std::uint32_t* jobKey) {
     settings.force = run.options.force;
     settings.cleanup = run.options.cleanup;
     settings.nsa = run.options.nsa;
+    settings.clearLinked = run.options.clearLinked;
     settings.fromFolder = target.fromFolder;
     settings.interrupted = &interrupted;
     settings.unsyncedFolders = &run.unsyncedFolders;
@@ -458,6 +500,7 @@ void ProcessOne(Run& run, const Target& target, const std::uint32_t* jobKey) {
         run.options.command == Command::Encrypt ? EncryptOne(target.full, settings) : DecodeOne(target.full, settings);
     PrintOutcome(run, target, outcome);
     Count(run, outcome.status);
+    if (!outcome.warning.empty()) ++run.warned;
 }
 
 }  // namespace
@@ -511,7 +554,7 @@ int RunTool(int argc, char** argv, const ToolStreams& streams) {
     }
     PrintSummary(run);
     if (interrupted.load()) return kExitInterrupted;
-    if (run.failed > 0) return kExitFailed;
+    if (run.failed > 0 || run.warned > 0) return kExitFailed;
     if (run.wrongKey > 0) return kExitWrongKey;
     return kExitConverted;
 }

@@ -269,6 +269,9 @@ TEST_F(ToolTest, RefusalsLeaveEveryFileAsItWas) {
     ASSERT_EQ(0, ::mkdir(In(deep.substr(0, 100)).c_str(), 0755));
     ASSERT_EQ(0, ::mkdir(In(deep).c_str(), 0755));
     const std::string longName = deep + "/" + std::string(60, 'n') + ".txt";
+    const std::string deeper = deep + "/" + std::string(40, 'f');
+    ASSERT_EQ(0, ::mkdir(In(deeper).c_str(), 0755));
+    const std::string inLongFolder = deeper + "/x.txt";
     const std::vector<Case> cases = {
         {"already encrypted", false, "a.(=txt=)", ForgedHeader("C:\\a.txt") + "body", "already been encrypted",
          FileStatus::Failed},
@@ -294,7 +297,8 @@ TEST_F(ToolTest, RefusalsLeaveEveryFileAsItWas) {
          FileStatus::Failed},
         {"temporary file", false, "scratch.tmp", "x", "'tmp' file name extension", FileStatus::Failed},
         {"no extension", false, "Makefile", "x", "don't have an extension", FileStatus::Failed},
-        {"name over 255 characters", false, longName.c_str(), "x", "longer than 255", FileStatus::Failed},
+        {"name over 255 characters", false, longName.c_str(), "x", "give this file a shorter name", FileStatus::Failed},
+        {"folder over 255 characters", false, inLongFolder.c_str(), "x", "folder is too long", FileStatus::Failed},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -400,6 +404,7 @@ TEST_F(ToolTest, CleanupOverwritesTheOriginalsBlocksWithTheProgramsPasses) {
         ASSERT_EQ(0, ::link(In("Report.doc").c_str(), (sandbox_ + "/watch").c_str()));
         ConversionSettings settings = Settings();
         settings.cleanup = true;
+        settings.clearLinked = true;
         settings.nsa = c.nsa;
         // What the clearing reports: every total, the last count, and whether
         // the plain name held anything while a pass was written, which a
@@ -438,6 +443,109 @@ TEST_F(ToolTest, CleanupOverwritesTheOriginalsBlocksWithTheProgramsPasses) {
         ::unlink(In("Report.doc").c_str());
         ::unlink((sandbox_ + "/watch").c_str());
     }
+}
+
+TEST_F(ToolTest, CleanupLeavesAFileWithOtherNamesAloneUnlessAsked) {
+    // Clearing overwrites the data every name of the file shares: a
+    // hard-linked backup would become 0xF6 bytes.
+    const std::string plain = Pattern(30000, 3);
+    WriteBytes(In("notes.txt"), plain);
+    ASSERT_EQ(0, ::mkdir((sandbox_ + "/backup").c_str(), 0755));
+    ASSERT_EQ(0, ::link(In("notes.txt").c_str(), (sandbox_ + "/backup/notes.txt").c_str()));
+    const Tree before = Snapshot(sandbox_);
+    ConversionSettings settings = Settings();
+    settings.cleanup = true;
+    FileOutcome outcome = EncryptOne(In("notes.txt"), settings);
+    EXPECT_EQ(FileStatus::Failed, outcome.status);
+    EXPECT_NE(std::string::npos, outcome.reason.find("hard links")) << outcome.reason;
+    EXPECT_TRUE(before == Snapshot(sandbox_)) << "nothing is written for a refused file";
+
+    Ran ran = Tool({"encrypt", "--cleanup", "--key-file", "KEYFILE", In("notes.txt")});
+    EXPECT_EQ(kExitFailed, ran.status);
+    EXPECT_NE(std::string::npos, ran.err.find("--clear-linked")) << ran.err;
+    EXPECT_TRUE(ReadBytes(sandbox_ + "/backup/notes.txt") == plain);
+
+    ran = Tool({"encrypt", "--cleanup", "--clear-linked", "--key-file", "KEYFILE", In("notes.txt")});
+    EXPECT_EQ(kExitConverted, ran.status) << ran.err;
+    EXPECT_FALSE(Exists(In("notes.txt")));
+    EXPECT_TRUE(ReadBytes(sandbox_ + "/backup/notes.txt") == std::string(32768, '\xF6'));
+}
+
+TEST_F(ToolTest, AFileWrittenToWhileEncryptedIsNotCleared) {
+    // A log that grows while it is read: what was appended after the
+    // reading began is not in the encrypted file, so the original stays.
+    const std::string first = Pattern(3 * kToolRunSize, 4);
+    WriteBytes(In("app.log"), first);
+    ConversionSettings settings = Settings();
+    settings.cleanup = true;
+    struct Writer {
+        std::string path;
+        bool done = false;
+    } writer{In("app.log")};
+    settings.progressContext = &writer;
+    settings.progress = [](void* context, const char* what, const std::string&, std::uint64_t done, std::uint64_t) {
+        Writer& w = *static_cast<Writer*>(context);
+        if (std::strcmp(what, "encrypting") != 0 || done < kToolRunSize || w.done) return;
+        std::ofstream(w.path, std::ios::binary | std::ios::app) << "appended line\n";
+        w.done = true;
+    };
+    const FileOutcome outcome = EncryptOne(In("app.log"), settings);
+    ASSERT_TRUE(writer.done);
+    EXPECT_EQ(FileStatus::Failed, outcome.status);
+    EXPECT_NE(std::string::npos, outcome.reason.find("changed while it was encrypted")) << outcome.reason;
+    EXPECT_TRUE(ReadBytes(In("app.log")) == first + "appended line\n");
+    EXPECT_FALSE(Exists(In("app.tmp")));
+    // The encrypted file holds the file as it was read.
+    ASSERT_TRUE(Exists(In("app.(=log=)")));
+    ::rename(In("app.log").c_str(), (sandbox_ + "/now.log").c_str());
+    ASSERT_EQ(FileStatus::Converted, DecodeOne(In("app.(=log=)"), Settings()).status);
+    EXPECT_TRUE(ReadBytes(In("app.log")) == first);
+}
+
+TEST_F(ToolTest, ResultsGetNoSpecialModeBitsAndTheOriginalsOwner) {
+    WriteBytes(In("tool.sh"), "#!/bin/sh\necho hi\n");
+    ASSERT_EQ(0, ::chmod(In("tool.sh").c_str(), 06755));
+    // As root the tool would otherwise make every result root's; as
+    // another user it cannot give a file away, and owns what it writes.
+    const bool root = ::geteuid() == 0;
+    if (root) {
+        ASSERT_EQ(0, ::chown(In("tool.sh").c_str(), 65534, 65534));
+    }
+    ASSERT_EQ(FileStatus::Converted, EncryptOne(In("tool.sh"), Settings()).status);
+    ::unlink(In("tool.sh").c_str());
+    ASSERT_EQ(FileStatus::Converted, DecodeOne(In("tool.(=sh=)"), Settings()).status);
+    for (const char* name : {"tool.(=sh=)", "tool.sh"}) {
+        SCOPED_TRACE(name);
+        struct stat facts;
+        ASSERT_EQ(0, ::stat(In(name).c_str(), &facts));
+        EXPECT_EQ(0755u, facts.st_mode & 07777);
+        EXPECT_EQ(root ? 65534u : ::geteuid(), facts.st_uid);
+    }
+}
+
+TEST_F(ToolTest, CommandLineSpellingsAndKeyFilesBehindLinks) {
+    WriteBytes(In("a.txt"), "alpha");
+    ASSERT_EQ(0, ::mkdir(In("sub").c_str(), 0755));
+    WriteBytes(In("sub/b.txt"), "beta");
+    // A key file reached through a link, as a dotfile manager or a process
+    // substitution gives it; "--key-file=F" and short options together.
+    WriteBytes(sandbox_ + "/real-key", "secret\n");
+    ASSERT_EQ(0, ::symlink((sandbox_ + "/real-key").c_str(), (sandbox_ + "/key-link").c_str()));
+    Ran ran = Tool({"encrypt", "-rf", "--key-file=" + sandbox_ + "/key-link", folder_});
+    EXPECT_EQ(kExitConverted, ran.status) << ran.err;
+    EXPECT_TRUE(Exists(In("a.(=txt=)")));
+    EXPECT_TRUE(Exists(In("sub/b.(=txt=)")));
+
+    // A relative name with "." and ".." parts stores the plain full path.
+    WriteBytes(In("c.txt"), "gamma");
+    char current[4096];
+    ASSERT_NE(nullptr, ::getcwd(current, sizeof current));
+    ASSERT_EQ(0, ::chdir(In("sub").c_str()));
+    ran = Tool({"encrypt", "--key-file", "KEYFILE", "../sub/./../c.txt"});
+    ASSERT_EQ(0, ::chdir(current));
+    EXPECT_EQ(kExitConverted, ran.status) << ran.err;
+    ran = Tool({"info", In("c.(=txt=)")});
+    EXPECT_NE(std::string::npos, ran.out.find("stored path: " + In("c.txt") + "\n")) << ran.out;
 }
 
 // ---- A full disk and Ctrl-C -------------------------------------------------
@@ -489,13 +597,17 @@ TEST_F(ToolTest, ADiskThatRunsFullLeavesTheOriginalOrAWholeEncryption) {
         SetWriteBudgetForTest(c.budget);
         const FileOutcome outcome = EncryptOne(In("Report.doc"), settings);
         SetWriteBudgetForTest(-1);
-        EXPECT_EQ(FileStatus::Failed, outcome.status);
-        EXPECT_NE(std::string::npos,
-                  outcome.reason.find(c.clearing ? "clearing the disk file" : "writing data"))
-            << outcome.reason;
-        EXPECT_NE(std::string::npos, outcome.reason.find(std::strerror(ENOSPC))) << outcome.reason;
-        // A failed clearing still deletes the remains; a failed body leaves
-        // the original where it was.
+        // A clearing that fails comes after the encryption is complete: the
+        // file counts as converted, with the result named and a warning
+        // that parts of the original may remain; the remains are deleted.
+        // A failed body leaves the original where it was.
+        const std::string& said = c.clearing ? outcome.warning : outcome.reason;
+        EXPECT_EQ(c.clearing ? FileStatus::Converted : FileStatus::Failed, outcome.status);
+        EXPECT_NE(std::string::npos, said.find(c.clearing ? "before its clearing finished" : "writing data")) << said;
+        EXPECT_NE(std::string::npos, said.find(std::strerror(ENOSPC))) << said;
+        if (c.clearing) {
+            EXPECT_EQ(In("Report.(=doc=)"), outcome.result);
+        }
         EXPECT_EQ(!c.clearing, Exists(In("Report.doc")));
         ExpectOriginalKept(folder_, original);
         ::unlink(In("Report.doc").c_str());
@@ -627,6 +739,12 @@ TEST_F(ToolTest, InfoDescribesWithoutWritingAndEscapesWhatTheHeaderHolds) {
     EXPECT_NE(std::string::npos, ran.out.find("not an Orvane file")) << ran.out;
     EXPECT_EQ(std::string::npos, ran.out.find("key:")) << ran.out;
 
+    // A stored path in the Windows code page shows as the text it is.
+    WriteBytes(In("cv.(=doc=)"), ForgedHeader("C:\\R\xe9sum\xe9.doc") + "x");
+    ran = Tool({"info", In("cv.(=doc=)")});
+    EXPECT_NE(std::string::npos, ran.out.find("stored path: C:\\R\xc3\xa9sum\xc3\xa9.doc\n")) << ran.out;
+    ::unlink(In("cv.(=doc=)").c_str());
+
     ran = Tool({"info", "--json", "--key-file", "KEYFILE", In("a.(=txt=)")}, "other");
     EXPECT_EQ(kExitWrongKey, ran.status);
     EXPECT_EQ("{\"file\":\"" + In("a.(=txt=)") +
@@ -649,10 +767,17 @@ TEST(ToolTexts, JsonAndTerminalEscapes) {
         {"bell\a esc\x1b del\x7f", "\"bell\\u0007 esc\\u001b del\\u007f\"", "bell\\x07 esc\\x1b del\\x7f"},
         // Valid UTF-8 passes; a Windows-1252 byte stands as its own number.
         {"Gr\xc3\xbc\xc3\x9f" "e", "\"Gr\xc3\xbc\xc3\x9f" "e\"", "Gr\xc3\xbc\xc3\x9f" "e"},
-        {"Gr\xfc\xdf" "e", "\"Gr\xc3\xbc\xc3\x9f" "e\"", "Gr\xfc\xdf" "e"},
-        // Overlong, surrogate and cut sequences are not UTF-8.
+        {"R\xe9sum\xe9", "\"R\xc3\xa9sum\xc3\xa9\"", "R\xc3\xa9sum\xc3\xa9"},
+        // Overlong, surrogate and cut sequences are not UTF-8: their bytes
+        // stand as characters too, but for the C1 controls.
         {"\xc0\xaf \xed\xa0\x80 \xe2\x82", "\"\xc3\x80\xc2\xaf \xc3\xad\xc2\xa0\xc2\x80 \xc3\xa2\xc2\x82\"",
-         "\xc0\xaf \xed\xa0\x80 \xe2\x82"},
+         "\xc3\x80\xc2\xaf \xc3\xad\xc2\xa0\\x80 \xc3\xa2\\x82"},
+        // What a terminal would act on: a C1 control introducing an escape
+        // sequence, as a character and as a lone byte, and a right-to-left
+        // override that would show "exe.txt" as "txt.exe".
+        {"a\xc2\x9b" "31m", "\"a\xc2\x9b" "31m\"", "a\\xc2\\x9b" "31m"},
+        {"a\x9b" "31m", "\"a\xc2\x9b" "31m\"", "a\\x9b" "31m"},
+        {"\xe2\x80\xae" "txt.exe", "\"\xe2\x80\xae" "txt.exe\"", "\\xe2\\x80\\xae" "txt.exe"},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(c.json, JsonString(c.bytes)) << c.bytes;

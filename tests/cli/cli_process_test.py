@@ -82,8 +82,8 @@ class OnTerminal:
         return os.waitstatus_to_exitcode(status), rest
 
 
-def run(args, cwd, **kwargs):
-    return subprocess.run([TOOL] + args, cwd=cwd, capture_output=True, **kwargs)
+def run(args, cwd, tool=None, **kwargs):
+    return subprocess.run([tool or TOOL] + args, cwd=cwd, capture_output=True, **kwargs)
 
 
 class Folder(unittest.TestCase):
@@ -138,6 +138,28 @@ class Terminal(Folder):
         self.assertEqual(3, status, rest)
         self.assertIn(b"This file was not encrypted with the current key", rest)
         self.assertNotIn(b"wrong", rest)
+
+    def test_a_key_on_standard_input_from_the_terminal_is_not_shown(self):
+        self.write("a.txt", b"a")
+        tty = OnTerminal(["encrypt", "--key-stdin", "a.txt"], self.folder)
+        time.sleep(0.5)
+        tty.type(b"typed-key\n")
+        status, rest = tty.finish()
+        self.assertEqual(0, status, rest)
+        self.assertNotIn(b"typed-key", rest)
+        self.write("typed", b"typed-key\n")
+        os.unlink(self.path("a.txt"))
+        self.assertEqual(0, run(["decode", "--key-file", "typed", "a.(=txt=)"], self.folder).returncode)
+        self.assertEqual(b"a", self.read("a.txt"))
+
+    def test_ctrl_c_at_the_prompt_ends_its_line(self):
+        self.write("a.txt", b"a")
+        tty = OnTerminal(["encrypt", "a.txt"], self.folder)
+        tty.expect(b"Key: ")
+        tty.type(b"\x03")
+        status, rest = tty.finish()
+        self.assertEqual(130, status, rest)
+        self.assertTrue(rest.startswith(b"\r\n") or rest.startswith(b"\n"), rest)
 
     def test_three_failed_entries_end_the_run_as_the_dialog_does(self):
         self.write("a.txt", b"a")
@@ -206,34 +228,63 @@ def nobody():
 
 
 class Permissions(Folder):
+    """Permissions stop only users other than root: as root the tool runs as
+    "nobody", from a copy in a folder that user can reach (the build may lie
+    in a folder only root may enter)."""
+
+    def as_other_user(self):
+        """(tool, preexec_fn) to run the tool as a user whom permissions stop,
+        with the folder's files given to that user."""
+        if os.geteuid() != 0:
+            return None, None
+        user = nobody()
+        if user is None:
+            self.skipTest("running as root and there is no user 'nobody' whom permissions stop")
+        reachable = tempfile.mkdtemp(prefix="orvane-cli-tool-")
+        self.addCleanup(shutil.rmtree, reachable, True)
+        os.chmod(reachable, 0o755)
+        tool = os.path.join(reachable, "orvane-cli")
+        shutil.copy(TOOL, tool)
+        os.chmod(tool, 0o755)
+        for name in os.listdir(self.folder):
+            os.chown(self.path(name), user.pw_uid, user.pw_gid)
+        os.chown(self.folder, user.pw_uid, user.pw_gid)
+
+        def as_user():
+            os.setgid(user.pw_gid)
+            os.setuid(user.pw_uid)
+        return tool, as_user
+
     def test_read_only_folder_refuses_before_anything_changes(self):
         self.write("Report.doc", b"plain")
         self.assertEqual(0, run(["encrypt", "--key-file", "key", "Report.doc"], self.folder).returncode)
         os.unlink(self.path("Report.doc"))
         self.write("Other.doc", b"other")
-        user = nobody()
-        as_user = None
-        if os.geteuid() == 0:
-            if user is None:
-                self.skipTest("running as root and there is no user 'nobody' to whom a folder can be read-only")
-            # Root passes every permission check: the tool runs as "nobody",
-            # who owns the files but may not write in the folder.
-            for name in os.listdir(self.folder):
-                os.chown(self.path(name), user.pw_uid, user.pw_gid)
-            os.chown(self.folder, user.pw_uid, user.pw_gid)
-
-            def as_user():
-                os.setgid(user.pw_gid)
-                os.setuid(user.pw_uid)
+        tool, as_user = self.as_other_user()
         os.chmod(self.folder, 0o555)
         before = {name: self.read(name) for name in os.listdir(self.folder)}
         for args in (["encrypt", "--cleanup", "Other.doc"], ["decode", "--cleanup", "Report.(=doc=)"]):
             with self.subTest(args[0]):
-                ran = run(args[:-1] + ["--key-file", "key", args[-1]], self.folder, preexec_fn=as_user)
+                ran = run(args[:-1] + ["--key-file", "key", args[-1]], self.folder, tool, preexec_fn=as_user)
                 self.assertEqual(1, ran.returncode, ran.stderr)
                 self.assertIn(b"Error detected creating this disk file", ran.stderr)
                 self.assertIn(os.strerror(13).encode(), ran.stderr)
                 self.assertEqual(before, {name: self.read(name) for name in os.listdir(self.folder)})
+
+    def test_a_file_the_user_may_not_write_is_refused_before_anything_is_written(self):
+        self.write("r.doc", b"someone else's")
+        tool, as_user = self.as_other_user()
+        if as_user is None:
+            os.chmod(self.path("r.doc"), 0o444)
+        else:
+            os.chown(self.path("r.doc"), 0, 0)
+            os.chmod(self.path("r.doc"), 0o644)
+        before = sorted(os.listdir(self.folder))
+        ran = run(["encrypt", "--cleanup", "--key-file", "key", "r.doc"], self.folder, tool, preexec_fn=as_user)
+        self.assertEqual(1, ran.returncode, ran.stderr)
+        self.assertIn(b"r.doc: This file is write-protected", ran.stderr)
+        self.assertNotIn(b"r.tmp", ran.stderr)
+        self.assertEqual(before, sorted(os.listdir(self.folder)))
 
 
 class SmallVolume(Folder):
@@ -297,8 +348,12 @@ class SmallVolume(Folder):
             f.write(original)
         self.fill_until_free(len(original) + 276 + 4096)
         ran = run(["encrypt", "--cleanup", "--key-file", "key", "Report.doc"], self.volume)
+        # The encryption is complete: the file counts as converted, and the
+        # run says that parts of the original may remain.
         self.assertEqual(1, ran.returncode, ran.stderr)
-        self.assertIn(b"Error detected clearing the disk file", ran.stderr)
+        self.assertIn(b"Report.doc -> Report.(=doc=)", ran.stdout)
+        self.assertIn(b"before its clearing finished (" + os.strerror(28).encode(), ran.stderr)
+        self.assertIn(b"not fully cleared", ran.stdout)
         self.assertEqual("encrypted", self.check_original_kept(original))
 
 
