@@ -17,6 +17,7 @@ packages=(
   python3-pil fonts-dejavu-core   # the bitmaps and the texts in the pictures
   halibut                         # the help file
   nsis                            # the setup programs
+  groff-base                      # the command-line tool's manual as text for them
   g++-mingw-w64-i686              # the 32-bit program: both thread models and windres
   g++-mingw-w64-x86-64            # the 64-bit program
   googletest                      # sources, built by each build with its compiler

@@ -71,6 +71,7 @@ VIAddVersionKey /LANG=1033 "ProductVersion" "${VERSION}"
 !define MUI_WELCOMEPAGE_TEXT "This will install Orvane ${VERSION}${BITS_NOTE}, the file encryption utility, with its help file.$\r$\n$\r$\nWhen Orvane first starts, it offers to put its shortcuts in the Start Menu, on the Desktop and in the Startup folder.$\r$\n$\r$\nClick Next to continue."
 !insertmacro MUI_PAGE_WELCOME
 !insertmacro MUI_PAGE_DIRECTORY
+!insertmacro MUI_PAGE_COMPONENTS
 !insertmacro MUI_PAGE_INSTFILES
 !define MUI_FINISHPAGE_RUN "$INSTDIR\${PROGRAM}.exe"
 !define MUI_FINISHPAGE_RUN_TEXT "&Start Orvane now"
@@ -108,7 +109,8 @@ Function .onInit
 !endif
 FunctionEnd
 
-Section "Orvane"
+Section "Orvane" SecProgram
+  SectionIn RO
   Call WaitForOrvaneToEnd
   SetOutPath "$INSTDIR"
   File "${PROGRAM_DIR}\${PROGRAM}.exe"
@@ -126,9 +128,25 @@ Section "Orvane"
   WriteRegStr HKLM "${UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\uninstall.exe" /S'
   WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoModify" 1
   WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoRepair" 1
+SectionEnd
+
+; The command-line tool and its manual, beside the program; chosen unless
+; the user takes it out.
+Section "Command-line tool" SecTool
+  SetOutPath "$INSTDIR"
+  File "${PROGRAM_DIR}\${PROGRAM}-cli.exe"
+  File "${PROGRAM_DIR}\orvane-cli.txt"
+SectionEnd
+
+Section "-Size"
   ${GetSize} "$INSTDIR" "/S=0K" $0 $1 $2
   WriteRegDWORD HKLM "${UNINSTALL_KEY}" "EstimatedSize" $0
 SectionEnd
+
+!insertmacro MUI_FUNCTION_DESCRIPTION_BEGIN
+  !insertmacro MUI_DESCRIPTION_TEXT ${SecProgram} "Orvane itself, its help file and its web page."
+  !insertmacro MUI_DESCRIPTION_TEXT ${SecTool} "${PROGRAM}-cli.exe, which encrypts, decodes and describes Orvane files from a command prompt or a script, and its manual, orvane-cli.txt."
+!insertmacro MUI_FUNCTION_DESCRIPTION_END
 
 ; ---- Uninstaller ------------------------------------------------------------
 
@@ -256,6 +274,8 @@ Section "Uninstall"
   Delete "$INSTDIR\${PROGRAM}.hlp"
   Delete "$INSTDIR\${PROGRAM}.cnt"
   Delete "$INSTDIR\orvane.htm"
+  Delete "$INSTDIR\${PROGRAM}-cli.exe"
+  Delete "$INSTDIR\orvane-cli.txt"
   ; The help viewer's index and search files, made beside the help file.
   Delete "$INSTDIR\${PROGRAM}.gid"
   Delete "$INSTDIR\${PROGRAM}.fts"

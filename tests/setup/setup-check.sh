@@ -104,7 +104,8 @@ expect_exactly() {
 
 uninstall_key='^HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Orvane[0-9]*'
 folder='C:/Program Files/Norvik Studio/Orvane/'
-program_file=$(cd "$package" && ls ./*.exe)
+# The program: the one .exe beside the command-line tool.
+program_file=$(cd "$package" && ls ./*.exe | grep -v -- -cli.exe)
 program_file=${program_file#./}
 settings_root='^HKCU\\Software\\Norvik Studio'
 user_file='^C:/My Files/report\.(=txt=)$'
