@@ -61,14 +61,42 @@ else
   program="$home_dir/program/orvane64.exe"
   prefix="$home_dir/wine-prefix64"
 fi
-user_home=$HOME
+# The display's key stays the user's once HOME moves below.
+export XAUTHORITY=${XAUTHORITY:-$HOME/.Xauthority}
 . "$root/scripts/wine-env.sh"
 export WINEPREFIX=$prefix
-export HOME=$user_home
+# Wine links the prefix's Desktop, Documents and the like into HOME: they
+# live in Orvane's home folder, not in the user's own (a Desktop shortcut
+# made from the options lands in $home_dir/wine-home/Desktop).
+export HOME=$home_dir/wine-home
+mkdir -p "$HOME"
 . "$root/scripts/wine-prefix.sh"
 
-if [ -z "${ORVANE_HEADLESS:-}" ] && [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
+# Wine hands the pages Orvane opens to the browsers it is told of: here
+# orvane-open-page (scripts/web), which opens them where the user looks. It
+# is named by its full path, in Orvane's home folder beside the prefix. A
+# prefix without Wine's HTML engine (left out: it would ask to download it)
+# does not know .htm files as web pages: they are told to open with Wine's
+# browser starter, as they do on Windows with the user's browser.
+mkdir -p "$home_dir/bin"
+cp -f "$root/scripts/web/orvane-open-page" "$home_dir/bin/"
+rm -f "$home_dir/bin/web-folder"
+prepare_run_prefix() {
   orvane_prepare_prefix ""
+  if [ ! -f "$WINEPREFIX/.orvane-browser" ]; then
+    local reg
+    reg=$(mktemp --suffix=.reg)
+    printf 'REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Wine\\WineBrowser]\n"Browsers"="%s"\n\n[HKEY_CLASSES_ROOT\\.htm]\n@="htmlfile"\n' \
+      "$home_dir/bin/orvane-open-page" > "$reg"
+    orvane_step "Telling Wine which browser opens Orvane's pages" \
+      orvane_import_reg "Z:$(printf '%s' "$reg" | tr '/' '\\')"
+    rm -f "$reg"
+    touch "$WINEPREFIX/.orvane-browser"
+  fi
+}
+
+if [ -z "${ORVANE_HEADLESS:-}" ] && [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
+  prepare_run_prefix
   echo "Starting Orvane on $DISPLAY (settings in $WINEPREFIX)"
   cd "$home_dir/program"
   exec wine "$program"
@@ -105,7 +133,7 @@ if [ -z "$display_number" ]; then
 fi
 export DISPLAY=":$display_number"
 
-orvane_prepare_prefix ""
+prepare_run_prefix
 
 vnc_port=$(free_port 5900)
 x11vnc -display "$DISPLAY" -rfbport "$vnc_port" -localhost -nopw -forever -shared -quiet \
@@ -119,6 +147,7 @@ mkdir -p "$web"
 ln -s /usr/share/novnc/* "$web/"
 cp "$root/scripts/web/orvane.html" "$web/"
 echo running > "$web/status.txt"
+echo "$web" > "$home_dir/bin/web-folder"
 web_port=$(free_port "${ORVANE_WEB_PORT:-6080}")
 websockify --web "$web" "127.0.0.1:$web_port" "127.0.0.1:$vnc_port" \
   </dev/null >"$home_dir/websockify.log" 2>&1 &
