@@ -60,6 +60,10 @@ int TempNameFree(HWND owner, const char* path, const ProgramOptions& options) {
   // Encryption and decoding both name their temporary file this way.
   PathBuffer tempName;
   if (!EncryptionTempName(path, tempName) || !FileExists(tempName)) return 1;
+  return ReportTempNameTaken(owner, path, tempName, options);
+}
+
+int ReportTempNameTaken(HWND owner, const char* path, const char* tempName, const ProgramOptions& options) {
   if (!Silenced(options, kWarnTempFile)) ShowMessage(owner, IDS_PROGRAM_NAME, IDS_TEMP_FILE_EXISTS, path, tempName);
   return 0;
 }

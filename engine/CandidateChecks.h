@@ -31,3 +31,7 @@ int IsReadOnly(HWND owner, const char* path, const ProgramOptions& options);
 // extension, plus ".tmp"); else 0 after message 2017 (path, temporary name)
 // unless the "TempFile" switch is set.
 int TempNameFree(HWND owner, const char* path, const ProgramOptions& options);
+
+// Message 2017 about `path`, whose temporary name `tempName` is taken,
+// unless the "TempFile" switch is set. Returns 0.
+int ReportTempNameTaken(HWND owner, const char* path, const char* tempName, const ProgramOptions& options);

@@ -8,6 +8,7 @@
 #include "context/AppContext.h"
 #include "engine/Converters.h"
 #include "engine/FileAccess.h"
+#include "engine/OperationLog.h"
 #include "resource.h"
 #include "settings/RegistryKey.h"
 #include "ui/Messages.h"
@@ -48,14 +49,11 @@ void ReportClearing(const Conversion& c, int pass, int passes, std::uint64_t blo
 
 // One pass (number `pass` of `passes`) over the whole plain file: from
 // offset 0, every 16 KB block is overwritten in full with `pattern` (so the
-// file grows to a whole number of blocks), a run of blocks per write. On
-// failure the plain file is closed and the failure reported under the name
-// the file has by then, the temporary one.
-bool OverwritePass(Conversion& c, unsigned char pattern, int pass, int passes) {
+// file grows to a whole number of blocks), a run of blocks per write. False
+// with the error code in `error` when a seek or a write fails.
+bool OverwritePass(Conversion& c, unsigned char pattern, int pass, int passes, DWORD& error) {
   if (!SeekTo(c.source.get(), 0)) {
-    const DWORD error = GetLastError();
-    c.source.Close();
-    ShowMessage(c.owner, IDS_PROGRAM_NAME, IDS_FILE_SEEK_FAILED, c.temporaryName, 0u, static_cast<int>(error));
+    error = GetLastError();
     return false;
   }
   std::memset(buffer, pattern, sizeof buffer);
@@ -65,9 +63,7 @@ bool OverwritePass(Conversion& c, unsigned char pattern, int pass, int passes) {
     const DWORD injected = CallCleanupHook(CleanupMoment::ClearingWrite, c.temporaryName);
     if (injected != 0) SetLastError(injected);
     if (injected != 0 || !WriteAll(c.source.get(), buffer, count)) {
-      const DWORD error = GetLastError();
-      c.source.Close();
-      ShowMessage(c.owner, IDS_PROGRAM_NAME, IDS_CLEARING_FAILED, c.temporaryName, static_cast<int>(error));
+      error = GetLastError();
       return false;
     }
     ReportClearing(c, pass, passes, block + count / kBlockSize, blocks);
@@ -77,11 +73,9 @@ bool OverwritePass(Conversion& c, unsigned char pattern, int pass, int passes) {
 
 // Makes the pattern of the pass just written reach the disk before the next
 // one overwrites it.
-bool FlushPass(Conversion& c) {
+bool FlushPass(Conversion& c, DWORD& error) {
   if (FlushFileBuffers(c.source.get())) return true;
-  const DWORD error = GetLastError();
-  c.source.Close();
-  ShowMessage(c.owner, IDS_PROGRAM_NAME, IDS_FILE_FLUSH_FAILED, c.temporaryName, static_cast<int>(error));
+  error = GetLastError();
   return false;
 }
 
@@ -89,8 +83,9 @@ bool FlushPass(Conversion& c) {
 // passes of ones and zeros, each flushed, then the final pass of 0xF6 bytes,
 // flushed too; without it the final pass alone. Pass by pass rather than
 // block by block, so that a large file costs seven sequential sweeps instead
-// of seven seeks and flushes per block. An empty file gets no pass.
-bool ClearPlainFile(Conversion& c) {
+// of seven seeks and flushes per block. An empty file gets no pass. False
+// with the error code in `error` when a pass fails; shows nothing.
+bool ClearPlainFile(Conversion& c, DWORD& error) {
   const bool nsa = c.options.NSAErasures != 0;
   if (!c.quiet) SetStatusText(nsa ? IDS_CLEARING_FILE_NSA : IDS_CLEARING_FILE, c.path);
   if (c.size > 0) {
@@ -98,13 +93,14 @@ bool ClearPlainFile(Conversion& c) {
     ReportClearing(c, 0, passes, 0, 1);
     if (nsa) {
       for (int pass = 0; pass < kErasurePasses; ++pass) {
-        if (!OverwritePass(c, pass % 2 == 0 ? kErasureOnes : kErasureZeros, pass, passes) || !FlushPass(c)) {
+        if (!OverwritePass(c, pass % 2 == 0 ? kErasureOnes : kErasureZeros, pass, passes, error) ||
+            !FlushPass(c, error)) {
           return false;
         }
       }
     }
-    if (!OverwritePass(c, kClearingByte, passes - 1, passes)) return false;
-    if (nsa && !FlushPass(c)) return false;
+    if (!OverwritePass(c, kClearingByte, passes - 1, passes, error)) return false;
+    if (nsa && !FlushPass(c, error)) return false;
   }
   FlushFileBuffers(c.source.get());
   return true;
@@ -124,10 +120,12 @@ Outcome DeletionFailed(Conversion& c, const char* name, DWORD error) {
 // clearing can never be listed and encrypted over the good encrypted file;
 // a crash leaves them as a ".tmp" file, which the lists refuse. A rename
 // that fails leaves both files whole and is reported as a failed deletion.
-// Remains whose clearing failed are still deleted: the encrypted file is
-// complete, and a partly cleared file is of use to nobody; remains that
-// cannot be deleted are named in a box of their own.
-Outcome ClearAndDelete(Conversion& c) {
+// Once the plain file has given up its name the encryption is done: what
+// fails after that is reported, noted in `clearingFailed` when the clearing
+// did not finish, and the file counts as converted. Remains whose clearing
+// failed are still deleted, since a partly cleared file is of use to
+// nobody; remains that cannot be deleted are named in a box of their own.
+Outcome ClearAndDelete(Conversion& c, bool& clearingFailed) {
   CallCleanupHook(CleanupMoment::ReleasingPlainName, c.path);
   if (!MoveFileA(c.path, c.temporaryName)) return DeletionFailed(c, c.path, GetLastError());
   if (!c.source.Take(CreateFileA(c.temporaryName, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
@@ -140,14 +138,25 @@ Outcome ClearAndDelete(Conversion& c) {
                 static_cast<int>(GetLastError()));
     return DeletionFailed(c, c.temporaryName, error);
   }
-  const bool cleared = ClearPlainFile(c);
+  DWORD clearingError = NO_ERROR;
+  clearingFailed = !ClearPlainFile(c, clearingError);
   c.source.Close();
   CallCleanupHook(CleanupMoment::DeletingRemains, c.temporaryName);
-  if (!DeleteFileA(c.temporaryName)) return DeletionFailed(c, c.temporaryName, GetLastError());
-  return cleared ? Outcome::Converted : Outcome::Failed;
+  if (DeleteFileA(c.temporaryName)) {
+    if (clearingFailed) {
+      ShowMessage(c.owner, IDS_PROGRAM_NAME, IDS_CLEARING_INCOMPLETE, c.path, static_cast<int>(clearingError));
+    }
+    return Outcome::Converted;
+  }
+  const DWORD deleteError = GetLastError();
+  if (clearingFailed) {
+    ShowMessage(c.owner, IDS_PROGRAM_NAME, IDS_CLEARING_FAILED, c.temporaryName, static_cast<int>(clearingError));
+  }
+  DeletionFailed(c, c.temporaryName, deleteError);
+  return Outcome::Converted;
 }
 
-Outcome Encrypt(Conversion& c, PathBuffer& encryptedName) {
+Outcome Encrypt(Conversion& c, PathBuffer& encryptedName, bool& clearingFailed) {
   const bool namesFit = EncryptionTempName(c.path, c.temporaryName) && EncryptedName(c.path, encryptedName);
   if (!c.OpenSource(namesFit, kLargestPlainFile)) return Outcome::Failed;
   if (HeaderFormatOf(c.header, c.headerBytes) != HeaderFormat::None) {
@@ -184,7 +193,7 @@ Outcome Encrypt(Conversion& c, PathBuffer& encryptedName) {
   // proper name.
   if (c.PutInPlace(encryptedName) != Outcome::Converted) return Outcome::Failed;
   c.source.Close();
-  return c.options.Cleanup ? ClearAndDelete(c) : Outcome::Converted;
+  return c.options.Cleanup ? ClearAndDelete(c, clearingFailed) : Outcome::Converted;
 }
 
 // Sets the default value of a key below HKEY_CLASSES_ROOT; failures are
@@ -215,8 +224,14 @@ int RegisterEncryptedType(const char* extension, const char* description, int ic
 int EncryptFile(ConversionJob* job) {
   Conversion c(job, kEncryptionTexts);
   PathBuffer encryptedName = "";
-  const Outcome outcome = Encrypt(c, encryptedName);
-  c.Announce(outcome);
+  bool clearingFailed = false;
+  const Outcome outcome = Encrypt(c, encryptedName, clearingFailed);
+  if (clearingFailed) {
+    c.Announce(outcome, IDS_ENCRYPTED_CLEARING_FAILED);
+    LogWrite(IDS_LOG_CLEARING_FAILED, c.path);
+  } else {
+    c.Announce(outcome);
+  }
   if (outcome == Outcome::Converted) {
     const char* extension = ExtensionOf(c.path);
     char type[kPathSize];
