@@ -5,11 +5,27 @@
 #include <cstring>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
+#include <utility>
 
 namespace {
 
-// The entries of one folder by their names in capitals, long and short.
-using Listing = std::unordered_map<std::string, WIN32_FIND_DATAA>;
+// The entries of one folder by their names in capitals, long and short. A
+// listing answers "not there" by itself; about a name it holds it asks the
+// system (once a name): an 8-bit listing shows a name that the code page
+// cannot spell by a best-fit stand-in ("Lodz.doc" for a name with letters
+// beyond it), which the system does not find by that spelling, and in a
+// folder that tells upper from lower case two entries can share their
+// capitals.
+struct Listing {
+  std::unordered_set<std::string> names;
+  // The search ended with ERROR_NO_MORE_FILES: a name not in `names` is not
+  // in the folder. Otherwise (a name that did not fit, a folder that cannot
+  // be read) every name is asked about.
+  bool complete = false;
+  // The system's answers, by the name as it was asked.
+  std::unordered_map<std::string, std::pair<bool, WIN32_FIND_DATAA>> asked;
+};
 
 // The folders listed while a FolderListings lives, by their paths in
 // capitals; null while none lives. A scope within another shares its
@@ -21,7 +37,12 @@ int scopes = 0;
 // of one file look up the file and its temporary name in the same folder,
 // and a drop's files come folder by folder.
 std::string lastFolder;
-const Listing* lastListing = nullptr;
+Listing* lastListing = nullptr;
+
+// Test only: the listings' searches end after this many entries, with this
+// error (a negative count: never).
+int faultAfter = -1;
+DWORD faultError = NO_ERROR;
 
 std::string Capitals(const char* text, size_t length) {
   std::string capitals(text, length);
@@ -59,11 +80,11 @@ bool SplitPlainPath(const char* path, std::string& folder, std::string& name) {
   // A share's root ("\\server\share") is no folder to list.
   if (share && std::strchr(path + 2, '\\') == last) return false;
   folder.assign(path, static_cast<size_t>(last - path));
-  name = Capitals(nameStart, nameLength);
+  name.assign(nameStart, nameLength);
   return true;
 }
 
-const Listing& ListingOf(const std::string& folder) {
+Listing& ListingOf(const std::string& folder) {
   if (lastListing && folder == lastFolder) return *lastListing;
   const std::string key = Capitals(folder.data(), folder.size());
   auto known = listings->find(key);
@@ -78,16 +99,41 @@ const Listing& ListingOf(const std::string& folder) {
   const std::string pattern = folder + "\\*";
   WIN32_FIND_DATAA found;
   HANDLE search = FindFirstFileA(pattern.c_str(), &found);
-  if (search == INVALID_HANDLE_VALUE) return listing;
-  do {
-    if (std::strcmp(found.cFileName, ".") == 0 || std::strcmp(found.cFileName, "..") == 0) continue;
-    listing.emplace(Capitals(found.cFileName, std::strlen(found.cFileName)), found);
-    if (found.cAlternateFileName[0]) {
-      listing.emplace(Capitals(found.cAlternateFileName, std::strlen(found.cAlternateFileName)), found);
+  if (search == INVALID_HANDLE_VALUE) {
+    // An empty folder has no entry, not even "."; a missing one holds no
+    // name either.
+    const DWORD error = GetLastError();
+    listing.complete = error == ERROR_FILE_NOT_FOUND || error == ERROR_NO_MORE_FILES || error == ERROR_PATH_NOT_FOUND;
+    return listing;
+  }
+  int taken = 0;
+  for (;;) {
+    if (std::strcmp(found.cFileName, ".") != 0 && std::strcmp(found.cFileName, "..") != 0) {
+      listing.names.insert(Capitals(found.cFileName, std::strlen(found.cFileName)));
+      if (found.cAlternateFileName[0]) {
+        listing.names.insert(Capitals(found.cAlternateFileName, std::strlen(found.cAlternateFileName)));
+      }
     }
-  } while (FindNextFileA(search, &found));
+    ++taken;
+    if (faultAfter >= 0 && taken >= faultAfter) {
+      SetLastError(faultError);
+    } else if (FindNextFileA(search, &found)) {
+      continue;
+    }
+    // Only the end of the folder completes the listing: a name that does
+    // not fit the entry makes the search fail before the end.
+    listing.complete = GetLastError() == ERROR_NO_MORE_FILES;
+    break;
+  }
   FindClose(search);
   return listing;
+}
+
+bool FindDirectly(const char* path, WIN32_FIND_DATAA& found) {
+  HANDLE search = FindFirstFileA(path, &found);
+  if (search == INVALID_HANDLE_VALUE) return false;
+  FindClose(search);
+  return true;
 }
 
 DWORD FoundAttributes(const char* path, bool& exists) {
@@ -101,17 +147,17 @@ DWORD FoundAttributes(const char* path, bool& exists) {
 bool FindFileEntry(const char* path, WIN32_FIND_DATAA& found) {
   std::string folder;
   std::string name;
-  if (listings && SplitPlainPath(path, folder, name)) {
-    const Listing& listing = ListingOf(folder);
-    auto entry = listing.find(name);
-    if (entry == listing.end()) return false;
-    found = entry->second;
-    return true;
+  if (!listings || !SplitPlainPath(path, folder, name)) return FindDirectly(path, found);
+  Listing& listing = ListingOf(folder);
+  if (listing.complete && listing.names.count(Capitals(name.data(), name.size())) == 0) return false;
+  auto asked = listing.asked.find(name);
+  if (asked == listing.asked.end()) {
+    std::pair<bool, WIN32_FIND_DATAA> answer;
+    answer.first = FindDirectly(path, answer.second);
+    asked = listing.asked.emplace(name, answer).first;
   }
-  HANDLE search = FindFirstFileA(path, &found);
-  if (search == INVALID_HANDLE_VALUE) return false;
-  FindClose(search);
-  return true;
+  if (asked->second.first) found = asked->second.second;
+  return asked->second.first;
 }
 
 bool FileExists(const char* path) {
@@ -134,6 +180,11 @@ bool FileIsWritable(const char* path) {
   bool exists = false;
   const DWORD attributes = FoundAttributes(path, exists);
   return exists && !(attributes & FILE_ATTRIBUTE_READONLY);
+}
+
+void SetListingFaultForTest(int entries, DWORD error) {
+  faultAfter = entries;
+  faultError = error;
 }
 
 FolderListings::FolderListings() {

@@ -13,6 +13,7 @@
 #include "engine/OperationLog.h"
 #include "tests/engine/ConverterFixture.h"
 #include "tests/support/DialogDriver.h"
+#include "tests/support/TempFolder.h"
 
 namespace {
 
@@ -597,15 +598,7 @@ TEST_F(ConverterTest, CleanupFailuresNeverLeaveClearedBytesUnderThePlainName) {
 
 // The folder of the small volume that the test command mounts (2 MB), with
 // a trailing backslash.
-std::string SmallVolume() {
-  char module[MAX_PATH] = "";
-  GetModuleFileNameA(nullptr, module, sizeof module);
-  std::string relative = module;
-  relative = relative.substr(0, relative.rfind('\\') + 1) + ORVANE_SMALL_VOLUME_FROM_TESTS;
-  char full[MAX_PATH] = "";
-  GetFullPathNameA(relative.c_str(), sizeof full, full, nullptr);
-  return full;
-}
+std::string SmallVolume() { return FolderBesideTests(ORVANE_SMALL_VOLUME_FROM_TESTS); }
 
 // The error code that the converters' writes meet on a full volume here: a
 // write that finds no room at all fails with the system's code (112), one

@@ -72,3 +72,15 @@ class TempFolder {
 
   std::string folder_;
 };
+
+// The full path of a folder of the build that a test command prepares,
+// given relative to the test program's folder.
+inline std::string FolderBesideTests(const char* relative) {
+  char module[MAX_PATH] = "";
+  GetModuleFileNameA(nullptr, module, sizeof module);
+  std::string path = module;
+  path = path.substr(0, path.rfind('\\') + 1) + relative;
+  char full[MAX_PATH] = "";
+  GetFullPathNameA(path.c_str(), sizeof full, full, nullptr);
+  return full;
+}
