@@ -267,7 +267,10 @@ std::vector<std::string> DroppedNames(HDROP drop) {
   SIZE_T at = size >= sizeof(DROPFILES) ? header->pFiles : size;
   if (size >= sizeof(DROPFILES) && header->fWide) {
     std::vector<char> converted;
-    for (; at + sizeof(WCHAR) <= size; at += sizeof(WCHAR)) {
+    // Counted from the end of the block: `at` may come from the header as
+    // anything up to 4 GB, which `at + 2` could take past the top of a
+    // 32-bit size.
+    for (; at < size && size - at >= sizeof(WCHAR); at += sizeof(WCHAR)) {
       const auto* name = reinterpret_cast<const WCHAR*>(block + at);
       const SIZE_T most = (size - at) / sizeof(WCHAR);
       SIZE_T length = 0;
