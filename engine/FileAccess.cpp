@@ -182,6 +182,21 @@ bool FileIsWritable(const char* path) {
   return exists && !(attributes & FILE_ATTRIBUTE_READONLY);
 }
 
+bool NameIsStandIn(const char* path) {
+  std::string folder;
+  std::string name;
+  WIN32_FIND_DATAA found;
+  if (!SplitPlainPath(path, folder, name) || FindDirectly(path, found)) return false;
+  HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return false;
+  bool shown = false;
+  do {
+    shown = name == found.cFileName;
+  } while (!shown && FindNextFileA(search, &found));
+  FindClose(search);
+  return shown;
+}
+
 void SetListingFaultForTest(int entries, DWORD error) {
   faultAfter = entries;
   faultError = error;

@@ -21,6 +21,12 @@ bool FileIsWritable(const char* path);
 // and times); false when there is none.
 bool FindFileEntry(const char* path, WIN32_FIND_DATAA& found);
 
+// True when `path` is not found as it is spelled, yet its folder's listing
+// shows an entry spelled exactly so: the 8-bit stand-in (best-fit letters)
+// for a name with characters beyond the code page, a file that cannot be
+// reached by that spelling. Lists the folder: for names already not found.
+bool NameIsStandIn(const char* path);
+
 // While a FolderListings lives, the look-ups above answer for a plain path
 // ("C:\folder\name", "\\server\share\name") what the direct search would
 // answer, with the help of one listing of its folder, taken at the first

@@ -235,6 +235,39 @@ TEST_F(FileListsTest, ADropBlockIsReadWithinItsBoundsWhateverItsHeaderSays) {
   }
 }
 
+// A drop from the desktop may bring names that the code page cannot spell:
+// each is refused with a plain message, also where its 8-bit spelling
+// happens to name another file, which must not be listed in its place.
+TEST_F(FileListsTest, DroppedNamesTheCodePageCannotSpellAreRefused) {
+  const std::wstring cjkPath = files_.MakeWideFile(L"\u5831\u544A.txt", "report");
+  const std::wstring accentedPath = files_.MakeWideFile(L"\u0141\u00F3d\u017A.doc", "letter");
+  char standIn[MAX_PATH] = "";
+  WideCharToMultiByte(CP_ACP, 0, accentedPath.c_str(), -1, standIn, sizeof standIn, nullptr, nullptr);
+  files_.MakeFile(std::string(standIn).substr(files_.Folder().size()), "another file");
+  const std::string plain = files_.MakeFile("plain.txt", "text");
+
+  std::string drop = std::string(reinterpret_cast<const char*>(cjkPath.c_str()), (cjkPath.size() + 1) * 2) +
+                     std::string(reinterpret_cast<const char*>(accentedPath.c_str()), (accentedPath.size() + 1) * 2);
+  for (char c : plain) drop += std::string{c, '\0'};
+  drop += std::string(4, '\0');
+  const char* refused = "\r\rThe name of this file has characters that Orvane\rcannot use. Please rename the file before\r"
+                        "converting it.";
+  char cjkEightBit[MAX_PATH] = "";
+  WideCharToMultiByte(CP_ACP, 0, cjkPath.c_str(), -1, cjkEightBit, sizeof cjkEightBit, nullptr, nullptr);
+  DialogScript script;
+  script.Expect("Orvane", Answer("File: " + std::string(cjkEightBit) + refused, IDOK))
+      .Expect("Orvane", Answer("File: " + std::string(standIn) + refused, IDOK));
+  script.Run([&] {
+    SendMessageA(window_, WM_DROPFILES,
+                 reinterpret_cast<WPARAM>(MakeDropBlock(CentreOf(window_, encrypt_), sizeof(DROPFILES), true, drop)), 0);
+  });
+  EXPECT_TRUE(script.Passed()) << script.Report();
+  EXPECT_EQ(Paths(encrypt_), std::vector<std::string>{plain});
+  EXPECT_EQ(StatusText(), std::string("1 file") + kAddedToEncryption);
+  DeleteFileW(cjkPath.c_str());
+  DeleteFileW(accentedPath.c_str());
+}
+
 // A drop looks at each folder once, but a box lets the user change the
 // folder before the drop goes on: the files after the box are looked at
 // again. Here a file made while the box is open is listed, and one removed

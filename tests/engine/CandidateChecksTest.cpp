@@ -169,6 +169,37 @@ TEST_F(CandidateChecksTest, FolderReadOnlyAndTempNameQueries) {
                       files_.Path("plain.tmp"));
 }
 
+// The 8-bit spelling of a 16-bit name, as the system gives it to the
+// program: "?" for a character beyond the code page, or a best-fit letter.
+std::string EightBit(const std::wstring& name) {
+  char text[MAX_PATH] = "";
+  WideCharToMultiByte(CP_ACP, 0, name.c_str(), -1, text, sizeof text, nullptr, nullptr);
+  return text;
+}
+
+// A file whose name the code page cannot spell reaches the checks as the
+// system spells it for the program: with a "?" per such character (the
+// add-files dialog), or with best-fit letters. Either way the user is told
+// to rename the file, whatever the warning switches, instead of being told
+// of an error code or that the file does not exist.
+TEST_F(CandidateChecksTest, ANameTheCodePageCannotSpellIsRefusedWithAPlainMessage) {
+  for (LONG& warning : options_.Warnings) warning = 1;
+  const std::wstring cjk = L"\u5831\u544A.txt";
+  const std::wstring accented = L"\u0141\u00F3d\u017A.doc";
+  const std::wstring cjkPath = files_.MakeWideFile(cjk, "report");
+  const std::wstring accentedPath = files_.MakeWideFile(accented, "letter");
+  ASSERT_EQ(EightBit(cjk), "??.txt");
+  ASSERT_EQ(EightBit(accented).find('?'), std::string::npos) << EightBit(accented);
+  for (const std::string& name : {EightBit(cjk), EightBit(accented), std::string("*.txt")}) {
+    const std::string path = files_.Path(name);
+    EXPECT_EQ(CheckReported(path, "Orvane", kCandidateRefused),
+              "File: " + path + "\r\rThe name of this file has characters that Orvane\rcannot use. Please rename the "
+                                "file before\rconverting it.");
+  }
+  DeleteFileW(cjkPath.c_str());
+  DeleteFileW(accentedPath.c_str());
+}
+
 // ---- The folder listings of a drop -----------------------------------------
 
 // What a look-up says of a path: there or not, and the entry found.
