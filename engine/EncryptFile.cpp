@@ -112,6 +112,36 @@ Outcome DeletionFailed(Conversion& c, const char* name, DWORD error) {
   return Outcome::Failed;
 }
 
+// Gives the plain file, renamed to the temporary name and not yet touched,
+// its name back, and reports why with `messageId` about the name it then
+// has; when that rename fails too, a box first says where the file is.
+// Fails.
+Outcome GiveNameBack(Conversion& c, UINT messageId, DWORD error) {
+  c.source.Close();
+  const char* name = c.path;
+  if (!MoveFileA(c.temporaryName, c.path)) {
+    ShowMessage(c.owner, IDS_PROGRAM_NAME, IDS_FILE_RENAME_FAILED, c.temporaryName, c.path,
+                static_cast<int>(GetLastError()));
+    name = c.temporaryName;
+  }
+  ShowMessage(c.owner, IDS_PROGRAM_NAME, messageId, name, static_cast<int>(error));
+  return Outcome::Failed;
+}
+
+// True when the open plain file still has the size and last-write time it
+// had when it was read.
+bool UnchangedSinceRead(const Conversion& c, const FILETIME& readWritten) {
+  DWORD high = 0;
+  FILETIME written = {};
+  SetLastError(NO_ERROR);
+  const DWORD size = GetFileSize(c.source.get(), &high);
+  if ((size == INVALID_FILE_SIZE && GetLastError() != NO_ERROR) ||
+      !GetFileTime(c.source.get(), nullptr, nullptr, &written)) {
+    return false;
+  }
+  return high == 0 && size == c.size && CompareFileTime(&written, &readWritten) == 0;
+}
+
 // "Cleanup" once the encrypted file is in place and the plain file closed.
 // The plain file gives up its name before a byte of it is overwritten: it is
 // renamed to the temporary name, free again now, then cleared and deleted
@@ -120,24 +150,24 @@ Outcome DeletionFailed(Conversion& c, const char* name, DWORD error) {
 // clearing can never be listed and encrypted over the good encrypted file;
 // a crash leaves them as a ".tmp" file, which the lists refuse. A rename
 // that fails leaves both files whole and is reported as a failed deletion.
-// Once the plain file has given up its name the encryption is done: what
-// fails after that is reported, noted in `clearingFailed` when the clearing
-// did not finish, and the file counts as converted. Remains whose clearing
-// failed are still deleted, since a partly cleared file is of use to
-// nobody; remains that cannot be deleted are named in a box of their own.
-Outcome ClearAndDelete(Conversion& c, bool& clearingFailed) {
+// Between its closing and its opening under the temporary name another
+// program may have written to the plain file: unless its size and
+// last-write time are still those it was read with (`readWritten`), it is
+// given its name back untouched, and the encrypted file holds it as it was.
+// Once the plain file has given up its name for the clearing, the
+// encryption is done: what fails after that is reported, noted in
+// `clearingFailed` when the clearing did not finish, and the file counts as
+// converted. Remains whose clearing failed are still deleted, since a
+// partly cleared file is of use to nobody; remains that cannot be deleted
+// are named in a box of their own.
+Outcome ClearAndDelete(Conversion& c, const FILETIME& readWritten, bool& clearingFailed) {
   CallCleanupHook(CleanupMoment::ReleasingPlainName, c.path);
   if (!MoveFileA(c.path, c.temporaryName)) return DeletionFailed(c, c.path, GetLastError());
   if (!c.source.Take(CreateFileA(c.temporaryName, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                                  FILE_ATTRIBUTE_NORMAL, nullptr))) {
-    const DWORD error = GetLastError();
-    // Nothing has been overwritten yet: the file gets its name back. Should
-    // that fail too, the box says where the untouched file now is.
-    if (MoveFileA(c.temporaryName, c.path)) return DeletionFailed(c, c.path, error);
-    ShowMessage(c.owner, IDS_PROGRAM_NAME, IDS_FILE_RENAME_FAILED, c.temporaryName, c.path,
-                static_cast<int>(GetLastError()));
-    return DeletionFailed(c, c.temporaryName, error);
+    return GiveNameBack(c, IDS_FILE_DELETE_FAILED, GetLastError());
   }
+  if (!UnchangedSinceRead(c, readWritten)) return GiveNameBack(c, IDS_CHANGED_BEFORE_CLEARING, NO_ERROR);
   DWORD clearingError = NO_ERROR;
   clearingFailed = !ClearPlainFile(c, clearingError);
   c.source.Close();
@@ -192,8 +222,12 @@ Outcome Encrypt(Conversion& c, PathBuffer& encryptedName, bool& clearingFailed) 
   // failure while clearing then leaves a complete encrypted file under its
   // proper name.
   if (c.PutInPlace(encryptedName) != Outcome::Converted) return Outcome::Failed;
+  // The file as it was read, held without sharing until now: the clearing
+  // must find it so.
+  FILETIME readWritten = {};
+  GetFileTime(c.source.get(), nullptr, nullptr, &readWritten);
   c.source.Close();
-  return c.options.Cleanup ? ClearAndDelete(c, clearingFailed) : Outcome::Converted;
+  return c.options.Cleanup ? ClearAndDelete(c, readWritten, clearingFailed) : Outcome::Converted;
 }
 
 // Sets the default value of a key below HKEY_CLASSES_ROOT; failures are

@@ -596,6 +596,56 @@ TEST_F(ConverterTest, CleanupFailuresNeverLeaveClearedBytesUnderThePlainName) {
   SetCleanupHookForTest(nullptr);
 }
 
+// What another program writes to the plain file in the moment between the
+// end of its reading and its clearing.
+enum class Change { Appended, RewrittenInPlace };
+Change change;
+DWORD ChangePlainFile(CleanupMoment moment, const char* name) {
+  if (moment != CleanupMoment::ReleasingPlainName) return 0;
+  HANDLE file = CreateFileA(name, GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  EXPECT_NE(file, INVALID_HANDLE_VALUE) << name;
+  DWORD written = 0;
+  if (change == Change::Appended) {
+    SetFilePointer(file, 0, nullptr, FILE_END);
+    WriteFile(file, "appended", 8, &written, nullptr);
+  } else {
+    // The same size, written a second after the last write.
+    FILETIME time;
+    GetFileTime(file, nullptr, nullptr, &time);
+    WriteFile(file, "REWRITE!", 8, &written, nullptr);
+    ULARGE_INTEGER later{{time.dwLowDateTime, time.dwHighDateTime}};
+    later.QuadPart += 10000000;
+    time = FILETIME{later.LowPart, later.HighPart};
+    SetFileTime(file, nullptr, nullptr, &time);
+  }
+  CloseHandle(file);
+  return 0;
+}
+
+// A plain file that another program changed after it was read is neither
+// cleared nor deleted: what was written to it would be lost. The encrypted
+// file holds the file as it was read.
+TEST_F(ConverterTest, APlainFileChangedBeforeItsClearingIsKept) {
+  const std::string path = In("Growing.log");
+  const std::string encryptedPath = In("Growing.(=log=)");
+  const std::string plain = Pattern(40000, 14);
+  SetCleanupHookForTest(ChangePlainFile);
+  for (const Change c : {Change::Appended, Change::RewrittenInPlace}) {
+    SCOPED_TRACE(c == Change::Appended ? "appended" : "rewritten in place");
+    change = c;
+    WriteBytes(path, plain);
+    EXPECT_EQ(Encrypt(path, {"File: " + path + "\r\rThis file changed after it was encrypted, so it\rhas been kept, "
+                                               "neither cleared nor deleted.\rThe encrypted file holds it as it was "
+                                               "before."}),
+              0);
+    const std::string changed = c == Change::Appended ? plain + "appended" : "REWRITE!" + plain.substr(8);
+    EXPECT_TRUE(SameBytes(ReadBytes(path), changed));
+    EXPECT_FALSE(PathExists(In("Growing.tmp")));
+    EXPECT_TRUE(SameBytes(ReadBytes(encryptedPath), reference::EncryptedFile(plain, path, JobKey())));
+  }
+  SetCleanupHookForTest(nullptr);
+}
+
 // The folder of the small volume that the test command mounts (2 MB), with
 // a trailing backslash.
 std::string SmallVolume() { return FolderBesideTests(ORVANE_SMALL_VOLUME_FROM_TESTS); }
