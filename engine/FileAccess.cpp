@@ -5,25 +5,33 @@
 #include <cstring>
 #include <string>
 #include <unordered_map>
-#include <unordered_set>
 #include <utility>
 
 namespace {
 
+// An entry of a folder's listing, and whether another entry has a name
+// equal to its name in capitals.
+struct ListedEntry {
+  WIN32_FIND_DATAA data;
+  bool shared;
+};
+
 // The entries of one folder by their names in capitals, long and short. A
-// listing answers "not there" by itself; about a name it holds it asks the
-// system (once a name): an 8-bit listing shows a name that the code page
-// cannot spell by a best-fit stand-in ("Lodz.doc" for a name with letters
-// beyond it), which the system does not find by that spelling, and in a
+// listing answers "not there" by itself. Of a name it holds it is sure only
+// when the name is spelled exactly as the one entry of those capitals, and
+// even then the system is asked (once a name) whether that spelling finds a
+// file: an 8-bit listing shows a name that the code page cannot spell by a
+// best-fit stand-in ("Lodz.doc" for a name with letters beyond it), which
+// does not find the file. Any other name is looked up as it stands: in a
 // folder that tells upper from lower case two entries can share their
-// capitals.
+// capitals, and a name in other letters' case may or may not find one.
 struct Listing {
-  std::unordered_set<std::string> names;
-  // The search ended with ERROR_NO_MORE_FILES: a name not in `names` is not
-  // in the folder. Otherwise (a name that did not fit, a folder that cannot
-  // be read) every name is asked about.
+  std::unordered_map<std::string, ListedEntry> entries;
+  // The search ended with ERROR_NO_MORE_FILES: a name not in `entries` is
+  // not in the folder. Otherwise (a name that did not fit, a folder that
+  // cannot be read) every name it lacks is looked up.
   bool complete = false;
-  // The system's answers, by the name as it was asked.
+  // The answers given, by the name as it was asked.
   std::unordered_map<std::string, std::pair<bool, WIN32_FIND_DATAA>> asked;
 };
 
@@ -84,6 +92,11 @@ bool SplitPlainPath(const char* path, std::string& folder, std::string& name) {
   return true;
 }
 
+void Enter(Listing& listing, const std::string& capitals, const WIN32_FIND_DATAA& found) {
+  auto entry = listing.entries.emplace(capitals, ListedEntry{found, false});
+  if (!entry.second) entry.first->second.shared = true;
+}
+
 Listing& ListingOf(const std::string& folder) {
   if (lastListing && folder == lastFolder) return *lastListing;
   const std::string key = Capitals(folder.data(), folder.size());
@@ -109,10 +122,10 @@ Listing& ListingOf(const std::string& folder) {
   int taken = 0;
   for (;;) {
     if (std::strcmp(found.cFileName, ".") != 0 && std::strcmp(found.cFileName, "..") != 0) {
-      listing.names.insert(Capitals(found.cFileName, std::strlen(found.cFileName)));
-      if (found.cAlternateFileName[0]) {
-        listing.names.insert(Capitals(found.cAlternateFileName, std::strlen(found.cAlternateFileName)));
-      }
+      const std::string name = Capitals(found.cFileName, std::strlen(found.cFileName));
+      Enter(listing, name, found);
+      const std::string shortName = Capitals(found.cAlternateFileName, std::strlen(found.cAlternateFileName));
+      if (!shortName.empty() && shortName != name) Enter(listing, shortName, found);
     }
     ++taken;
     if (faultAfter >= 0 && taken >= faultAfter) {
@@ -149,11 +162,21 @@ bool FindFileEntry(const char* path, WIN32_FIND_DATAA& found) {
   std::string name;
   if (!listings || !SplitPlainPath(path, folder, name)) return FindDirectly(path, found);
   Listing& listing = ListingOf(folder);
-  if (listing.complete && listing.names.count(Capitals(name.data(), name.size())) == 0) return false;
+  auto entry = listing.entries.find(Capitals(name.data(), name.size()));
+  if (entry == listing.entries.end() && listing.complete) return false;
   auto asked = listing.asked.find(name);
   if (asked == listing.asked.end()) {
     std::pair<bool, WIN32_FIND_DATAA> answer;
-    answer.first = FindDirectly(path, answer.second);
+    const bool sure = entry != listing.entries.end() && !entry->second.shared &&
+                      (name == entry->second.data.cFileName || name == entry->second.data.cAlternateFileName);
+    if (sure) {
+      // Whether this spelling finds a file, without the search's opening
+      // and closing of the folder (three trips to the server under Wine).
+      answer.first = GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES;
+      answer.second = entry->second.data;
+    } else {
+      answer.first = FindDirectly(path, answer.second);
+    }
     asked = listing.asked.emplace(name, answer).first;
   }
   if (asked->second.first) found = asked->second.second;
