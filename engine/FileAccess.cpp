@@ -210,6 +210,12 @@ bool NameIsStandIn(const char* path) {
   std::string name;
   WIN32_FIND_DATAA found;
   if (!SplitPlainPath(path, folder, name) || FindDirectly(path, found)) return false;
+  // A drop's listing of the folder knows at once the names it lacks, which
+  // no listing can show.
+  if (listings) {
+    const Listing& listing = ListingOf(folder);
+    if (listing.complete && listing.entries.count(Capitals(name.data(), name.size())) == 0) return false;
+  }
   HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
   if (search == INVALID_HANDLE_VALUE) return false;
   bool shown = false;

@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -190,11 +191,18 @@ TEST_F(CandidateChecksTest, ANameTheCodePageCannotSpellIsRefusedWithAPlainMessag
   const std::wstring accentedPath = files_.MakeWideFile(accented, "letter");
   ASSERT_EQ(EightBit(cjk), "??.txt");
   ASSERT_EQ(EightBit(accented).find('?'), std::string::npos) << EightBit(accented);
-  for (const std::string& name : {EightBit(cjk), EightBit(accented), std::string("*.txt")}) {
-    const std::string path = files_.Path(name);
-    EXPECT_EQ(CheckReported(path, "Orvane", kCandidateRefused),
-              "File: " + path + "\r\rThe name of this file has characters that Orvane\rcannot use. Please rename the "
-                                "file before\rconverting it.");
+  // Alone, and within a drop's (or the add-files dialog's) folder listings.
+  for (const bool listed : {false, true}) {
+    SCOPED_TRACE(listed ? "with folder listings" : "without folder listings");
+    std::unique_ptr<FolderListings> listings(listed ? new FolderListings : nullptr);
+    for (const std::string& name : {EightBit(cjk), EightBit(accented), std::string("*.txt")}) {
+      const std::string path = files_.Path(name);
+      EXPECT_EQ(CheckReported(path, "Orvane", kCandidateRefused),
+                "File: " + path + "\r\rThe name of this file has characters that Orvane\rcannot use. Please rename "
+                                  "the file before\rconverting it.");
+    }
+    // A name that is really not there stays a missing file (silenced here).
+    EXPECT_EQ(CheckSilently(files_.Path("missing.doc")), kCandidateRefused);
   }
   DeleteFileW(cjkPath.c_str());
   DeleteFileW(accentedPath.c_str());
