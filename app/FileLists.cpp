@@ -246,9 +246,24 @@ int AddCandidate(HWND mainWindow, const ProgramOptions& options, ListFilling& fi
 // ---- Drops -----------------------------------------------------------------
 
 // A name of a drop as DragQueryFileA would give it into a buffer of
-// kDroppedNameSize: cut to fit.
-std::string DroppedName(const char* name, size_t length) {
-  return std::string(name, std::min<size_t>(length, kDroppedNameSize - 1));
+// kDroppedNameSize (cut to fit), and whether those 8 bits spell the name
+// that was dropped: of a 16-bit name with characters beyond the code page
+// they spell "?" or a best-fit letter, which may name another file.
+struct DroppedFile {
+  std::string path;
+  bool spelled;
+};
+
+DroppedFile DroppedName(const char* name, size_t length, bool spelled = true) {
+  return DroppedFile{std::string(name, std::min<size_t>(length, kDroppedNameSize - 1)), spelled};
+}
+
+// True when the 8-bit `converted` reads back as the 16-bit `name`.
+bool ReadsBack(const char* converted, int bytes, const WCHAR* name, int length) {
+  if (bytes <= 0) return false;
+  std::vector<WCHAR> back(static_cast<size_t>(length) + 1);
+  const int read = MultiByteToWideChar(CP_ACP, 0, converted, bytes, back.data(), length + 1);
+  return read == length && std::equal(name, name + length, back.data());
 }
 
 // The names of a drop, read once from its block: a DROPFILES header, then
@@ -258,8 +273,8 @@ std::string DroppedName(const char* name, size_t length) {
 // for every name it is asked for, which for a drop of thousands costs more
 // than listing them. Nothing beyond the block is read: a name or list
 // without its end stops there.
-std::vector<std::string> DroppedNames(HDROP drop) {
-  std::vector<std::string> names;
+std::vector<DroppedFile> DroppedNames(HDROP drop) {
+  std::vector<DroppedFile> names;
   const SIZE_T size = GlobalSize(drop);
   const auto* block = static_cast<const char*>(GlobalLock(drop));
   if (!block) return names;
@@ -267,7 +282,10 @@ std::vector<std::string> DroppedNames(HDROP drop) {
   SIZE_T at = size >= sizeof(DROPFILES) ? header->pFiles : size;
   if (size >= sizeof(DROPFILES) && header->fWide) {
     std::vector<char> converted;
-    for (; at + sizeof(WCHAR) <= size; at += sizeof(WCHAR)) {
+    // Counted from the end of the block: `at` may come from the header as
+    // anything up to 4 GB, which `at + 2` could take past the top of a
+    // 32-bit size.
+    for (; at < size && size - at >= sizeof(WCHAR); at += sizeof(WCHAR)) {
       const auto* name = reinterpret_cast<const WCHAR*>(block + at);
       const SIZE_T most = (size - at) / sizeof(WCHAR);
       SIZE_T length = 0;
@@ -277,7 +295,8 @@ std::vector<std::string> DroppedNames(HDROP drop) {
       const int bytes = WideCharToMultiByte(CP_ACP, 0, name, wide, nullptr, 0, nullptr, nullptr);
       converted.resize(static_cast<size_t>(bytes > 0 ? bytes : 0) + 1);
       const int written = WideCharToMultiByte(CP_ACP, 0, name, wide, converted.data(), bytes, nullptr, nullptr);
-      names.push_back(DroppedName(converted.data(), static_cast<size_t>(written > 0 ? written : 0)));
+      names.push_back(DroppedName(converted.data(), static_cast<size_t>(written > 0 ? written : 0),
+                                  ReadsBack(converted.data(), written, name, wide)));
       at += length * sizeof(WCHAR);
     }
   } else {
@@ -494,14 +513,19 @@ int AddFilesFromDialog(HWND mainWindow, ProgramOptions* options, HWND list, UINT
 }
 
 int AddDroppedFiles(HWND mainWindow, ProgramOptions* options, HWND list, HDROP drop, int toEncryptList) {
-  const std::vector<std::string> names = DroppedNames(drop);
+  const std::vector<DroppedFile> names = DroppedNames(drop);
   int added = 0;
   {
     FolderListings listings;
     ListFilling filling(mainWindow, *options, list);
-    for (const std::string& name : names) {
-      if (name.empty()) continue;
-      added += AddCandidate(mainWindow, *options, filling, toEncryptList != 0, name.c_str());
+    for (const DroppedFile& name : names) {
+      if (name.path.empty()) continue;
+      if (!name.spelled) {
+        filling.Show();
+        RefuseUnspellableName(mainWindow, name.path.c_str());
+        continue;
+      }
+      added += AddCandidate(mainWindow, *options, filling, toEncryptList != 0, name.path.c_str());
     }
   }
   SetStatusText(TextsOf(toEncryptList != 0).addedStatus, added, Plural(added));

@@ -25,6 +25,11 @@ namespace {
 // start-up dialogs has no main window to be found by, but it has this.
 constexpr char kRunningCopyName[] = "OrvaneRunningCopy";
 
+// How long a start waits for a first copy that shows no window, and how
+// often it looks again meanwhile.
+constexpr DWORD kFirstCopyWaitMs = 5000;
+constexpr DWORD kFirstCopyPollMs = 100;
+
 struct ProcessWindowSearch {
   DWORD process;
   HWND found;
@@ -68,27 +73,37 @@ DWORD ClaimRunningCopy() {
   return 0;
 }
 
+// Brings `window`, the first copy's main window or its start-up dialog, to
+// the front and sounds the alert; this copy then ends.
+int ActivateWindow(HWND window, bool mainWindow) {
+  // SW_SHOWNORMAL also brings back a window hidden in the tray.
+  if (mainWindow) ShowWindow(window, SW_SHOWNORMAL);
+  SetForegroundWindow(window);
+  // The options are not loaded yet: the alert sounds whatever they say.
+  AlertBeep();
+  return 1;
+}
+
 }  // namespace
 
 int ActivateRunningCopy() {
-  const DWORD firstCopy = ClaimRunningCopy();
-  HWND other = FindWindowA(kMainWindowClass, nullptr);
-  if (other) {
-    // SW_SHOWNORMAL also brings back a window hidden in the tray.
-    ShowWindow(other, SW_SHOWNORMAL);
-    SetForegroundWindow(other);
-  } else if (firstCopy) {
+  const DWORD start = GetTickCount();
+  for (DWORD firstCopy = ClaimRunningCopy();; firstCopy = ClaimRunningCopy()) {
+    if (HWND other = FindWindowA(kMainWindowClass, nullptr)) return ActivateWindow(other, true);
+    if (!firstCopy) return 0;
     // The first copy is still starting: its options sheet or password
     // prompt comes to the front.
     ProcessWindowSearch search = {firstCopy, nullptr};
     EnumWindows(FindFrontWindow, reinterpret_cast<LPARAM>(&search));
-    if (search.found) SetForegroundWindow(search.found);
-  } else {
-    return 0;
+    if (search.found) return ActivateWindow(search.found, false);
+    // A first copy without a window is starting, ending (saving its options
+    // once its window is gone) or held by a crash dialog of another
+    // program: this copy waits a while for a window of it, or for it to end
+    // and leave its name free, and then starts, so that a start never ends
+    // with nothing shown.
+    if (GetTickCount() - start >= kFirstCopyWaitMs) return 0;
+    Sleep(kFirstCopyPollMs);
   }
-  // The options are not loaded yet: the alert sounds whatever they say.
-  AlertBeep();
-  return 1;
 }
 
 void PrepareAppContext(HINSTANCE instance) {

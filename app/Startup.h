@@ -11,8 +11,11 @@
 // and in front (also out of the tray), or, while that copy is still in its
 // start-up dialogs (options sheet, access password), brings the dialog to
 // the front; sounds the alert and returns 1: this copy then ends. Returns 0
-// when no other copy runs. Called first thing: a first copy claims its
-// place here, before any dialog opens.
+// when no other copy runs. A copy that shows no window (one saving its
+// options after its window is gone, one held by a crash dialog) is waited
+// for, at most 5 seconds, until it shows one or ends; then this copy
+// starts (returns 0). Called first thing: a first copy claims its place
+// here, before any dialog opens.
 int ActivateRunningCopy();
 
 // Fills the application context: common controls, the instance, the

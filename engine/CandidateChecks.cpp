@@ -2,6 +2,8 @@
 // and whether it carries the header of an encrypted file.
 #include "engine/CandidateChecks.h"
 
+#include <cstring>
+
 #include "engine/FileAccess.h"
 #include "core/FileHeader.h"
 #include "core/FileNames.h"
@@ -60,12 +62,25 @@ int TempNameFree(HWND owner, const char* path, const ProgramOptions& options) {
   // Encryption and decoding both name their temporary file this way.
   PathBuffer tempName;
   if (!EncryptionTempName(path, tempName) || !FileExists(tempName)) return 1;
+  return ReportTempNameTaken(owner, path, tempName, options);
+}
+
+int ReportTempNameTaken(HWND owner, const char* path, const char* tempName, const ProgramOptions& options) {
   if (!Silenced(options, kWarnTempFile)) ShowMessage(owner, IDS_PROGRAM_NAME, IDS_TEMP_FILE_EXISTS, path, tempName);
   return 0;
 }
 
+int RefuseUnspellableName(HWND owner, const char* path) {
+  ShowMessage(owner, IDS_PROGRAM_NAME, IDS_NAME_NOT_ANSI, path);
+  return kCandidateRefused;
+}
+
 int CheckCandidate(HWND owner, const char* path, const ProgramOptions& options) {
+  // No file name holds a wildcard: the system writes "?" for each character
+  // that the code page lacks.
+  if (std::strpbrk(path, "?*")) return RefuseUnspellableName(owner, path);
   if (!FileExists(path)) {
+    if (NameIsStandIn(path)) return RefuseUnspellableName(owner, path);
     if (!Silenced(options, kWarnFileNotFound)) ShowMessage(owner, IDS_CAPTION_NOT_FOUND, IDS_FILE_NOT_FOUND, path);
     return kCandidateRefused;
   }

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "engine/CandidateChecks.h"
 #include "engine/FileAccess.h"
 #include "core/KeyHash.h"
 #include "engine/OperationLog.h"
@@ -122,13 +123,20 @@ bool Conversion::SeekSource(DWORD offset, UINT messageId) {
 }
 
 Outcome Conversion::CreateTemporary() {
-  if (!temporary.Take(CreateFileA(temporaryName, GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+  // Only where the name is free: a file of that name may be the one copy of
+  // a result kept after an earlier failure.
+  if (!temporary.Take(CreateFileA(temporaryName, GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                   FILE_ATTRIBUTE_NORMAL, nullptr))) {
     const DWORD error = GetLastError();
     source.Close();
-    ShowMessage(owner, IDS_PROGRAM_NAME, IDS_FILE_CREATE_FAILED, temporaryName, Code(error));
+    if (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS) {
+      ReportTempNameTaken(owner, path, temporaryName, options);
+    } else {
+      ShowMessage(owner, IDS_PROGRAM_NAME, IDS_FILE_CREATE_FAILED, temporaryName, Code(error));
+    }
     return Outcome::Failed;
   }
+  madeTemporary_ = true;
   if (!SeekTo(temporary.get(), 0)) {
     ShowMessage(owner, IDS_PROGRAM_NAME, IDS_FILE_REWIND_FAILED, temporaryName, Code(GetLastError()));
     return Discard(Outcome::Failed);
@@ -206,6 +214,7 @@ Outcome Conversion::PutInPlace(const char* finalName) {
       ShowMessage(owner, IDS_PROGRAM_NAME, IDS_FILE_RENAME_FAILED, temporaryName, finalName, Code(GetLastError()));
       return Discard(Outcome::Failed);
     }
+    madeTemporary_ = false;
     return Outcome::Converted;
   }
   // A copy over the source itself (an encrypted file that carries its
@@ -214,6 +223,7 @@ Outcome Conversion::PutInPlace(const char* finalName) {
   auto failed = [&] {
     if (lstrcmpiA(finalName, path) != 0) return Discard(Outcome::Failed);
     source.Close();
+    madeTemporary_ = false;
     ShowMessage(owner, IDS_PROGRAM_NAME, IDS_RESULT_KEPT, path, temporaryName);
     return Outcome::Failed;
   };
@@ -236,21 +246,26 @@ Outcome Conversion::PutInPlace(const char* finalName) {
     ShowMessage(owner, IDS_PROGRAM_NAME, IDS_FILE_DELETE_FAILED, temporaryName, Code(GetLastError()));
     return Outcome::Failed;
   }
+  madeTemporary_ = false;
   return Outcome::Converted;
 }
 
 Outcome Conversion::Discard(Outcome outcome) {
   source.Close();
   temporary.Close();
-  DeleteFileA(temporaryName);
+  // A partly decoded file left behind unsaid would be plain text lying
+  // where nobody looks for it.
+  if (madeTemporary_ && !DeleteFileA(temporaryName)) {
+    ShowMessage(owner, IDS_PROGRAM_NAME, IDS_FILE_DELETE_FAILED, temporaryName, Code(GetLastError()));
+  }
   return outcome;
 }
 
-void Conversion::Announce(Outcome outcome) {
+void Conversion::Announce(Outcome outcome, UINT convertedStatus) {
   source.Close();
   temporary.Close();
   if (outcome == Outcome::Converted) {
-    if (!quiet) SetStatusText(texts_.converted, path);
+    if (!quiet) SetStatusText(convertedStatus ? convertedStatus : texts_.converted, path);
     LogWrite(texts_.logConverted, path);
   } else {
     if (!quiet) SetStatusText(texts_.canceled, path);

@@ -85,7 +85,9 @@ class Conversion {
   // Seeks the source; false after closing it and reporting `messageId`
   // (60030 without the offset, 60031 with it).
   bool SeekSource(DWORD offset, UINT messageId);
-  // Creates the temporary file and rewinds it.
+  // Creates the temporary file, only where no file has its name, and
+  // rewinds it. A taken name refuses the file with message 2017 (silenced
+  // by "TempFile") and leaves the file of that name alone.
   Outcome CreateTemporary();
   // Converts `length` bytes from the source's position to the temporary
   // file's, one block at a time, polling for a cancel before and after each
@@ -102,10 +104,12 @@ class Conversion {
   // went over the source itself: the source may then be incomplete, and
   // the temporary file is kept and named in a box.
   Outcome PutInPlace(const char* finalName);
-  // Reports nothing: closes both files and deletes the temporary file.
+  // Closes both files and deletes the temporary file this conversion made;
+  // one that cannot be deleted is named in box 60099.
   Outcome Discard(Outcome outcome);
-  // Closes what is open; the status text and log line of the outcome.
-  void Announce(Outcome outcome);
+  // Closes what is open; the status text and log line of the outcome, with
+  // `convertedStatus` (when not 0) as the status text of a converted file.
+  void Announce(Outcome outcome, UINT convertedStatus = 0);
   // Restores the cursor, sends ConversionDone and gives the result value.
   int HandBack(Outcome outcome);
 
@@ -126,6 +130,7 @@ class Conversion {
   ConversionJob* job_;
   const ConverterTexts& texts_;
   HCURSOR cursor_;
+  bool madeTemporary_ = false;
 };
 
 // Seeks to an unsigned 32-bit offset from the start; true when the file

@@ -8,6 +8,7 @@
 #include "context/AppContext.h"
 #include "engine/Converters.h"
 #include "engine/FileAccess.h"
+#include "engine/OperationLog.h"
 #include "resource.h"
 #include "settings/RegistryKey.h"
 #include "ui/Messages.h"
@@ -48,14 +49,11 @@ void ReportClearing(const Conversion& c, int pass, int passes, std::uint64_t blo
 
 // One pass (number `pass` of `passes`) over the whole plain file: from
 // offset 0, every 16 KB block is overwritten in full with `pattern` (so the
-// file grows to a whole number of blocks), a run of blocks per write. On
-// failure the plain file is closed and the failure reported under the name
-// the file has by then, the temporary one.
-bool OverwritePass(Conversion& c, unsigned char pattern, int pass, int passes) {
+// file grows to a whole number of blocks), a run of blocks per write. False
+// with the error code in `error` when a seek or a write fails.
+bool OverwritePass(Conversion& c, unsigned char pattern, int pass, int passes, DWORD& error) {
   if (!SeekTo(c.source.get(), 0)) {
-    const DWORD error = GetLastError();
-    c.source.Close();
-    ShowMessage(c.owner, IDS_PROGRAM_NAME, IDS_FILE_SEEK_FAILED, c.temporaryName, 0u, static_cast<int>(error));
+    error = GetLastError();
     return false;
   }
   std::memset(buffer, pattern, sizeof buffer);
@@ -65,9 +63,7 @@ bool OverwritePass(Conversion& c, unsigned char pattern, int pass, int passes) {
     const DWORD injected = CallCleanupHook(CleanupMoment::ClearingWrite, c.temporaryName);
     if (injected != 0) SetLastError(injected);
     if (injected != 0 || !WriteAll(c.source.get(), buffer, count)) {
-      const DWORD error = GetLastError();
-      c.source.Close();
-      ShowMessage(c.owner, IDS_PROGRAM_NAME, IDS_CLEARING_FAILED, c.temporaryName, static_cast<int>(error));
+      error = GetLastError();
       return false;
     }
     ReportClearing(c, pass, passes, block + count / kBlockSize, blocks);
@@ -77,11 +73,9 @@ bool OverwritePass(Conversion& c, unsigned char pattern, int pass, int passes) {
 
 // Makes the pattern of the pass just written reach the disk before the next
 // one overwrites it.
-bool FlushPass(Conversion& c) {
+bool FlushPass(Conversion& c, DWORD& error) {
   if (FlushFileBuffers(c.source.get())) return true;
-  const DWORD error = GetLastError();
-  c.source.Close();
-  ShowMessage(c.owner, IDS_PROGRAM_NAME, IDS_FILE_FLUSH_FAILED, c.temporaryName, static_cast<int>(error));
+  error = GetLastError();
   return false;
 }
 
@@ -89,8 +83,9 @@ bool FlushPass(Conversion& c) {
 // passes of ones and zeros, each flushed, then the final pass of 0xF6 bytes,
 // flushed too; without it the final pass alone. Pass by pass rather than
 // block by block, so that a large file costs seven sequential sweeps instead
-// of seven seeks and flushes per block. An empty file gets no pass.
-bool ClearPlainFile(Conversion& c) {
+// of seven seeks and flushes per block. An empty file gets no pass. False
+// with the error code in `error` when a pass fails; shows nothing.
+bool ClearPlainFile(Conversion& c, DWORD& error) {
   const bool nsa = c.options.NSAErasures != 0;
   if (!c.quiet) SetStatusText(nsa ? IDS_CLEARING_FILE_NSA : IDS_CLEARING_FILE, c.path);
   if (c.size > 0) {
@@ -98,13 +93,14 @@ bool ClearPlainFile(Conversion& c) {
     ReportClearing(c, 0, passes, 0, 1);
     if (nsa) {
       for (int pass = 0; pass < kErasurePasses; ++pass) {
-        if (!OverwritePass(c, pass % 2 == 0 ? kErasureOnes : kErasureZeros, pass, passes) || !FlushPass(c)) {
+        if (!OverwritePass(c, pass % 2 == 0 ? kErasureOnes : kErasureZeros, pass, passes, error) ||
+            !FlushPass(c, error)) {
           return false;
         }
       }
     }
-    if (!OverwritePass(c, kClearingByte, passes - 1, passes)) return false;
-    if (nsa && !FlushPass(c)) return false;
+    if (!OverwritePass(c, kClearingByte, passes - 1, passes, error)) return false;
+    if (nsa && !FlushPass(c, error)) return false;
   }
   FlushFileBuffers(c.source.get());
   return true;
@@ -116,6 +112,36 @@ Outcome DeletionFailed(Conversion& c, const char* name, DWORD error) {
   return Outcome::Failed;
 }
 
+// Gives the plain file, renamed to the temporary name and not yet touched,
+// its name back, and reports why with `messageId` about the name it then
+// has; when that rename fails too, a box first says where the file is.
+// Fails.
+Outcome GiveNameBack(Conversion& c, UINT messageId, DWORD error) {
+  c.source.Close();
+  const char* name = c.path;
+  if (!MoveFileA(c.temporaryName, c.path)) {
+    ShowMessage(c.owner, IDS_PROGRAM_NAME, IDS_FILE_RENAME_FAILED, c.temporaryName, c.path,
+                static_cast<int>(GetLastError()));
+    name = c.temporaryName;
+  }
+  ShowMessage(c.owner, IDS_PROGRAM_NAME, messageId, name, static_cast<int>(error));
+  return Outcome::Failed;
+}
+
+// True when the open plain file still has the size and last-write time it
+// had when it was read.
+bool UnchangedSinceRead(const Conversion& c, const FILETIME& readWritten) {
+  DWORD high = 0;
+  FILETIME written = {};
+  SetLastError(NO_ERROR);
+  const DWORD size = GetFileSize(c.source.get(), &high);
+  if ((size == INVALID_FILE_SIZE && GetLastError() != NO_ERROR) ||
+      !GetFileTime(c.source.get(), nullptr, nullptr, &written)) {
+    return false;
+  }
+  return high == 0 && size == c.size && CompareFileTime(&written, &readWritten) == 0;
+}
+
 // "Cleanup" once the encrypted file is in place and the plain file closed.
 // The plain file gives up its name before a byte of it is overwritten: it is
 // renamed to the temporary name, free again now, then cleared and deleted
@@ -124,30 +150,43 @@ Outcome DeletionFailed(Conversion& c, const char* name, DWORD error) {
 // clearing can never be listed and encrypted over the good encrypted file;
 // a crash leaves them as a ".tmp" file, which the lists refuse. A rename
 // that fails leaves both files whole and is reported as a failed deletion.
-// Remains whose clearing failed are still deleted: the encrypted file is
-// complete, and a partly cleared file is of use to nobody; remains that
-// cannot be deleted are named in a box of their own.
-Outcome ClearAndDelete(Conversion& c) {
+// Between its closing and its opening under the temporary name another
+// program may have written to the plain file: unless its size and
+// last-write time are still those it was read with (`readWritten`), it is
+// given its name back untouched, and the encrypted file holds it as it was.
+// Once the plain file has given up its name for the clearing, the
+// encryption is done: what fails after that is reported, noted in
+// `clearingFailed` when the clearing did not finish, and the file counts as
+// converted. Remains whose clearing failed are still deleted, since a
+// partly cleared file is of use to nobody; remains that cannot be deleted
+// are named in a box of their own.
+Outcome ClearAndDelete(Conversion& c, const FILETIME& readWritten, bool& clearingFailed) {
   CallCleanupHook(CleanupMoment::ReleasingPlainName, c.path);
   if (!MoveFileA(c.path, c.temporaryName)) return DeletionFailed(c, c.path, GetLastError());
   if (!c.source.Take(CreateFileA(c.temporaryName, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                                  FILE_ATTRIBUTE_NORMAL, nullptr))) {
-    const DWORD error = GetLastError();
-    // Nothing has been overwritten yet: the file gets its name back. Should
-    // that fail too, the box says where the untouched file now is.
-    if (MoveFileA(c.temporaryName, c.path)) return DeletionFailed(c, c.path, error);
-    ShowMessage(c.owner, IDS_PROGRAM_NAME, IDS_FILE_RENAME_FAILED, c.temporaryName, c.path,
-                static_cast<int>(GetLastError()));
-    return DeletionFailed(c, c.temporaryName, error);
+    return GiveNameBack(c, IDS_FILE_DELETE_FAILED, GetLastError());
   }
-  const bool cleared = ClearPlainFile(c);
+  if (!UnchangedSinceRead(c, readWritten)) return GiveNameBack(c, IDS_CHANGED_BEFORE_CLEARING, NO_ERROR);
+  DWORD clearingError = NO_ERROR;
+  clearingFailed = !ClearPlainFile(c, clearingError);
   c.source.Close();
   CallCleanupHook(CleanupMoment::DeletingRemains, c.temporaryName);
-  if (!DeleteFileA(c.temporaryName)) return DeletionFailed(c, c.temporaryName, GetLastError());
-  return cleared ? Outcome::Converted : Outcome::Failed;
+  if (DeleteFileA(c.temporaryName)) {
+    if (clearingFailed) {
+      ShowMessage(c.owner, IDS_PROGRAM_NAME, IDS_CLEARING_INCOMPLETE, c.path, static_cast<int>(clearingError));
+    }
+    return Outcome::Converted;
+  }
+  const DWORD deleteError = GetLastError();
+  if (clearingFailed) {
+    ShowMessage(c.owner, IDS_PROGRAM_NAME, IDS_CLEARING_FAILED, c.temporaryName, static_cast<int>(clearingError));
+  }
+  DeletionFailed(c, c.temporaryName, deleteError);
+  return Outcome::Converted;
 }
 
-Outcome Encrypt(Conversion& c, PathBuffer& encryptedName) {
+Outcome Encrypt(Conversion& c, PathBuffer& encryptedName, bool& clearingFailed) {
   const bool namesFit = EncryptionTempName(c.path, c.temporaryName) && EncryptedName(c.path, encryptedName);
   if (!c.OpenSource(namesFit, kLargestPlainFile)) return Outcome::Failed;
   if (HeaderFormatOf(c.header, c.headerBytes) != HeaderFormat::None) {
@@ -183,8 +222,12 @@ Outcome Encrypt(Conversion& c, PathBuffer& encryptedName) {
   // failure while clearing then leaves a complete encrypted file under its
   // proper name.
   if (c.PutInPlace(encryptedName) != Outcome::Converted) return Outcome::Failed;
+  // The file as it was read, held without sharing until now: the clearing
+  // must find it so.
+  FILETIME readWritten = {};
+  GetFileTime(c.source.get(), nullptr, nullptr, &readWritten);
   c.source.Close();
-  return c.options.Cleanup ? ClearAndDelete(c) : Outcome::Converted;
+  return c.options.Cleanup ? ClearAndDelete(c, readWritten, clearingFailed) : Outcome::Converted;
 }
 
 // Sets the default value of a key below HKEY_CLASSES_ROOT; failures are
@@ -215,8 +258,14 @@ int RegisterEncryptedType(const char* extension, const char* description, int ic
 int EncryptFile(ConversionJob* job) {
   Conversion c(job, kEncryptionTexts);
   PathBuffer encryptedName = "";
-  const Outcome outcome = Encrypt(c, encryptedName);
-  c.Announce(outcome);
+  bool clearingFailed = false;
+  const Outcome outcome = Encrypt(c, encryptedName, clearingFailed);
+  if (clearingFailed) {
+    c.Announce(outcome, IDS_ENCRYPTED_CLEARING_FAILED);
+    LogWrite(IDS_LOG_CLEARING_FAILED, c.path);
+  } else {
+    c.Announce(outcome);
+  }
   if (outcome == Outcome::Converted) {
     const char* extension = ExtensionOf(c.path);
     char type[kPathSize];

@@ -143,6 +143,9 @@
 #define IDS_NAME_TOO_LONG        2020  // a result name would pass 255 characters
 #define IDS_PATH_TOO_LONG        2021  // a dropped or chosen path passes 255 characters
 #define IDS_RESULT_KEPT          2022  // a result that could not replace its source stays under its temporary name
+#define IDS_CLEARING_INCOMPLETE  2023  // encrypted, but the original was deleted before its clearing finished
+#define IDS_NAME_NOT_ANSI        2024  // a name the program's code page cannot spell
+#define IDS_CHANGED_BEFORE_CLEARING 2025  // the plain file changed after it was read: kept, not cleared
 #define IDS_CONFIRM_QUIT_LISTED  2050
 
 // ---- Key entry dialogs (resources/KeyDialogs.rc) -------------------------
@@ -238,6 +241,8 @@
 #define IDS_LOG_DECODE_RUN_STOPPED 7030
 #define IDS_LOG_ENCRYPT_RUN_BEGUN  7031
 #define IDS_LOG_ENCRYPT_RUN_STOPPED 7032
+#define IDS_ENCRYPTED_CLEARING_FAILED 7033  // status: encrypted, but the clearing did not finish
+#define IDS_LOG_CLEARING_FAILED  7034  // log: the same, after the line of the completed encryption
 
 // ---- Built-in message table (ui/MessageTable.cpp), not resources ---------
 // The same number space as the string table: these ids never reach

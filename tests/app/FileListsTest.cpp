@@ -10,6 +10,7 @@
 #include <commdlg.h>
 #include <dlgs.h>
 
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -178,6 +179,94 @@ TEST_F(FileListsTest, WideAndEightBitDropsListTheSameNames) {
     DropOn(encrypt_, {otherCase}, wide);
     EXPECT_EQ(Paths(encrypt_), std::vector<std::string>{otherCase});
   }
+}
+
+// A drop block as a program that drops might make it: a header whose
+// pFiles says where the names begin, then `payload`.
+HDROP MakeDropBlock(POINT point, DWORD pFiles, bool wide, const std::string& payload) {
+  HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(DROPFILES) + payload.size());
+  if (!block) return nullptr;
+  auto* header = static_cast<DROPFILES*>(GlobalLock(block));
+  header->pFiles = pFiles;
+  header->pt = point;
+  header->fWide = wide;
+  std::memcpy(header + 1, payload.data(), payload.size());
+  GlobalUnlock(block);
+  return static_cast<HDROP>(block);
+}
+
+// Whatever the header says, nothing outside the block is read: names that
+// would begin beyond it, also where the offset plus a character passes
+// 4 GB (in a 32-bit program the sum wraps round to the block's start), and
+// a name that the block ends inside give no name at all.
+TEST_F(FileListsTest, ADropBlockIsReadWithinItsBoundsWhateverItsHeaderSays) {
+  const std::string file = files_.MakeFile("inside.txt", "text");
+  std::string wideFile;
+  for (char c : file) wideFile += std::string{c, '\0'};
+  const DWORD start = sizeof(DROPFILES);
+  struct Case {
+    const char* name;
+    DWORD pFiles;
+    bool wide;
+    std::string payload;
+    int added;
+  };
+  const Case cases[] = {
+      {"8-bit names where the header says", start, false, file + std::string(2, '\0'), 1},
+      {"16-bit names where the header says", start, true, wideFile + std::string(4, '\0'), 1},
+      {"names from the block's end", start + 8, false, std::string(8, 'x'), 0},
+      {"16-bit names from the block's end", start + 8, true, std::string(8, 'x'), 0},
+      {"names past the block", 0x10000, false, file + std::string(2, '\0'), 0},
+      {"16-bit names 2 bytes short of 4 GB", 0xFFFFFFFEu, true, wideFile + std::string(4, '\0'), 0},
+      {"16-bit names 1 byte short of 4 GB", 0xFFFFFFFFu, true, wideFile + std::string(4, '\0'), 0},
+      {"8-bit names 1 byte short of 4 GB", 0xFFFFFFFFu, false, file + std::string(2, '\0'), 0},
+      {"an 8-bit name without its end", start, false, file, 0},
+      {"a 16-bit name cut inside its last character", start, true, wideFile.substr(0, wideFile.size() - 1), 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    SendMessageA(encrypt_, LVM_DELETEALLITEMS, 0, 0);
+    HDROP drop = MakeDropBlock(CentreOf(window_, encrypt_), c.pFiles, c.wide, c.payload);
+    ASSERT_NE(drop, nullptr);
+    DialogScript script;
+    script.Run([&] { SendMessageA(window_, WM_DROPFILES, reinterpret_cast<WPARAM>(drop), 0); });
+    EXPECT_TRUE(script.Passed()) << script.Report();
+    EXPECT_EQ(Paths(encrypt_), c.added ? std::vector<std::string>{file} : std::vector<std::string>{});
+    EXPECT_EQ(StatusText(), std::to_string(c.added) + (c.added == 1 ? " file" : " files") + kAddedToEncryption);
+  }
+}
+
+// A drop from the desktop may bring names that the code page cannot spell:
+// each is refused with a plain message, also where its 8-bit spelling
+// happens to name another file, which must not be listed in its place.
+TEST_F(FileListsTest, DroppedNamesTheCodePageCannotSpellAreRefused) {
+  const std::wstring cjkPath = files_.MakeWideFile(L"\u5831\u544A.txt", "report");
+  const std::wstring accentedPath = files_.MakeWideFile(L"\u0141\u00F3d\u017A.doc", "letter");
+  char standIn[MAX_PATH] = "";
+  WideCharToMultiByte(CP_ACP, 0, accentedPath.c_str(), -1, standIn, sizeof standIn, nullptr, nullptr);
+  files_.MakeFile(std::string(standIn).substr(files_.Folder().size()), "another file");
+  const std::string plain = files_.MakeFile("plain.txt", "text");
+
+  std::string drop = std::string(reinterpret_cast<const char*>(cjkPath.c_str()), (cjkPath.size() + 1) * 2) +
+                     std::string(reinterpret_cast<const char*>(accentedPath.c_str()), (accentedPath.size() + 1) * 2);
+  for (char c : plain) drop += std::string{c, '\0'};
+  drop += std::string(4, '\0');
+  const char* refused = "\r\rThe name of this file has characters that Orvane\rcannot use. Please rename the file before\r"
+                        "converting it.";
+  char cjkEightBit[MAX_PATH] = "";
+  WideCharToMultiByte(CP_ACP, 0, cjkPath.c_str(), -1, cjkEightBit, sizeof cjkEightBit, nullptr, nullptr);
+  DialogScript script;
+  script.Expect("Orvane", Answer("File: " + std::string(cjkEightBit) + refused, IDOK))
+      .Expect("Orvane", Answer("File: " + std::string(standIn) + refused, IDOK));
+  script.Run([&] {
+    SendMessageA(window_, WM_DROPFILES,
+                 reinterpret_cast<WPARAM>(MakeDropBlock(CentreOf(window_, encrypt_), sizeof(DROPFILES), true, drop)), 0);
+  });
+  EXPECT_TRUE(script.Passed()) << script.Report();
+  EXPECT_EQ(Paths(encrypt_), std::vector<std::string>{plain});
+  EXPECT_EQ(StatusText(), std::string("1 file") + kAddedToEncryption);
+  DeleteFileW(cjkPath.c_str());
+  DeleteFileW(accentedPath.c_str());
 }
 
 // A drop looks at each folder once, but a box lets the user change the

@@ -233,6 +233,49 @@ TEST_F(ProgramTest, SecondStartDuringTheStartUpDialogsEndsAndBringsThemForward) 
   }
 }
 
+// A first copy that shows no window: one that saves its options after its
+// window is gone, or one held by a crash dialog of another program. Here
+// the test stands in for it, holding the name every copy claims at its
+// start. A second start waits for it and then starts, never ending with
+// nothing shown: at once when the first copy ends, after a few seconds
+// when it does not.
+TEST_F(ProgramTest, SecondStartWhileTheFirstCopyHasNoWindowWaitsAndStarts) {
+  for (const bool firstCopyEnds : {true, false}) {
+    SCOPED_TRACE(firstCopyEnds ? "the first copy ends" : "the first copy hangs");
+    SetText("Options", "FileSpec", "");  // no first run
+    HANDLE name = CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, sizeof(DWORD),
+                                     "OrvaneRunningCopy");
+    ASSERT_NE(name, nullptr);
+    ASSERT_NE(GetLastError(), static_cast<DWORD>(ERROR_ALREADY_EXISTS));
+    auto* id = static_cast<DWORD*>(MapViewOfFile(name, FILE_MAP_WRITE, 0, 0, sizeof(DWORD)));
+    ASSERT_NE(id, nullptr);
+    *id = GetCurrentProcessId();
+
+    Program second;
+    ASSERT_TRUE(second.Started());
+    const DWORD started = GetTickCount();
+    Sleep(1000);
+    EXPECT_FALSE(second.Ended());
+    EXPECT_EQ(FindProcessWindow(second.Id(), "OrvaneAppClass", nullptr), nullptr);
+    if (firstCopyEnds) {
+      UnmapViewOfFile(id);
+      CloseHandle(name);
+    }
+    HWND window = second.MainWindow();
+    ASSERT_NE(window, nullptr);
+    const DWORD waited = GetTickCount() - started;
+    if (firstCopyEnds) {
+      EXPECT_LT(waited, 4000u);
+    } else {
+      EXPECT_GE(waited, 4500u);
+      UnmapViewOfFile(id);
+      CloseHandle(name);
+    }
+    ASSERT_TRUE(CloseProgram(second, window));
+    EXPECT_EQ(second.ExitCode(), 0);
+  }
+}
+
 TEST_F(ProgramTest, AccessPassword) {
   SetNumber("Options", "Code", static_cast<DWORD>(KeyHash("Gate 1998")));
   const auto before = Snapshot();

@@ -10,8 +10,10 @@
 #include "context/AppContext.h"
 #include "engine/Converters.h"
 #include "core/KeyHash.h"
+#include "engine/OperationLog.h"
 #include "tests/engine/ConverterFixture.h"
 #include "tests/support/DialogDriver.h"
+#include "tests/support/TempFolder.h"
 
 namespace {
 
@@ -265,13 +267,47 @@ TEST_F(ConverterTest, EscInTheOwnersQueueCancelsUnlessTheJobIsQuiet) {
   EXPECT_EQ(ReadBytes(plainPath), plain);
 }
 
+// The temporary file of the conversion under way, made undeletable as soon
+// as the body begins (as a program that holds it open would), and an Esc
+// in the owner's queue.
+std::string undeletable;
+void HoldTemporaryAndCancel(HWND owner, std::uint64_t done, std::uint64_t) {
+  if (done != 0 || undeletable.empty()) return;
+  EXPECT_TRUE(SetFileAttributesA(undeletable.c_str(), FILE_ATTRIBUTE_READONLY)) << undeletable;
+  PostMessageA(owner, WM_KEYDOWN, VK_ESCAPE, 0);
+  undeletable.clear();
+}
+
+// A cancelled conversion whose temporary file cannot be deleted says so:
+// after a decoding that file holds plain text.
+TEST_F(ConverterTest, ATemporaryFileThatCannotBeDiscardedIsNamed) {
+  const std::string plain = Pattern(100000, 13);
+  const std::string encryptedPath = In("Minutes.(=doc=)");
+  WriteBytes(encryptedPath, reference::EncryptedFile(plain, "C:\\docs\\Minutes.doc", JobKey()));
+  const std::string plainPath = In("Letter.doc");
+  WriteBytes(plainPath, plain);
+  WatchProgress(HoldTemporaryAndCancel);
+  for (const bool decode : {true, false}) {
+    SCOPED_TRACE(decode ? "decoding" : "encryption");
+    const std::string temporary = In(decode ? "Minutes.tmp" : "Letter.tmp");
+    undeletable = temporary;
+    const std::vector<std::string> box = {"File: " + temporary + "\r\rError detected deleting this disk file\rCode 5"};
+    EXPECT_EQ(decode ? Decode(encryptedPath, box) : Encrypt(plainPath, box), -1);
+    EXPECT_TRUE(PathExists(temporary));
+    SetFileAttributesA(temporary.c_str(), FILE_ATTRIBUTE_NORMAL);
+    DeleteFileA(temporary.c_str());
+  }
+  WatchProgress(nullptr);
+  EXPECT_FALSE(PathExists(In("Minutes.doc")));
+  EXPECT_TRUE(SameBytes(ReadBytes(plainPath), plain));
+}
+
 TEST_F(ConverterTest, ResultsReplaceFilesOfTheirNameAndTakeTheirNameFromWhereTheyLie) {
   options.Cleanup = 0;
   const std::string plainPath = In("x.doc");
   const std::string plain = Pattern(20000, 1);
   WriteBytes(plainPath, plain);
   WriteBytes(In("x.(=doc=)"), "an older encrypted file");
-  WriteBytes(In("x.tmp"), "someone's temporary file");
   ASSERT_EQ(Encrypt(plainPath), 1);
   EXPECT_TRUE(SameBytes(ReadBytes(In("x.(=doc=)")), reference::EncryptedFile(plain, plainPath, JobKey())));
   EXPECT_FALSE(PathExists(In("x.tmp")));
@@ -293,6 +329,39 @@ TEST_F(ConverterTest, ResultsReplaceFilesOfTheirNameAndTakeTheirNameFromWhereThe
   EXPECT_TRUE(PathExists(In("archive.tar.(=GZ=)")));
   ASSERT_EQ(Decode(In("archive.tar.(=GZ=)")), 1);
   EXPECT_EQ(ReadBytes(In("archive.tar.GZ")), "tarball");
+}
+
+// A file that holds a temporary name may be the one copy of a result kept
+// after an earlier failure: no conversion of a file of the same stem, in
+// either list, replaces it. The file is refused with the candidate checks'
+// message for a taken temporary name (or silently with "TempFile"), and
+// nothing is touched.
+TEST_F(ConverterTest, ATakenTemporaryNameRefusesTheFileAndLeavesItsHolderAlone) {
+  const std::string kept = In("X.tmp");
+  const std::string keptBytes = Pattern(50000, 11);
+  WriteBytes(kept, keptBytes);
+  const std::string plainPath = In("X.txt");
+  const std::string encryptedPath = In("X.(=xls=)");
+  WriteBytes(plainPath, "plain text");
+  const std::string encrypted = reference::EncryptedFile(Pattern(3000, 12), "C:\\docs\\X.xls", JobKey());
+  WriteBytes(encryptedPath, encrypted);
+  auto taken = [&](const std::string& path) {
+    return "File: " + path + "\r\rCannot be converted because a 'tmp' file already exists.\r\rTemp: " + kept;
+  };
+  for (const LONG silenced : {0, 1}) {
+    SCOPED_TRACE(silenced ? "TempFile on" : "TempFile off");
+    options.Warnings[kWarnTempFile] = silenced;
+    using Boxes = std::vector<std::string>;
+    EXPECT_EQ(Encrypt(plainPath, silenced ? Boxes{} : Boxes{taken(plainPath)}), 0);
+    EXPECT_EQ(statusTexts.back(), "Encrypting of " + plainPath + " canceled");
+    EXPECT_EQ(Decode(encryptedPath, silenced ? Boxes{} : Boxes{taken(encryptedPath)}), 0);
+    EXPECT_EQ(statusTexts.back(), "Decoding of " + encryptedPath + " canceled");
+    EXPECT_TRUE(SameBytes(ReadBytes(kept), keptBytes));
+    EXPECT_EQ(ReadBytes(plainPath), "plain text");
+    EXPECT_TRUE(SameBytes(ReadBytes(encryptedPath), encrypted));
+    EXPECT_FALSE(PathExists(In("X.(=txt=)")));
+    EXPECT_FALSE(PathExists(In("X.xls")));
+  }
 }
 
 TEST_F(ConverterTest, AnEncryptedFileUnderItsOriginalNameDecodesInPlace) {
@@ -459,21 +528,45 @@ TEST_F(ConverterTest, CleanupFailuresNeverLeaveClearedBytesUnderThePlainName) {
     const std::string plain = Pattern(size, 7);
     const std::string encrypted = reference::EncryptedFile(plain, path, JobKey());
     WriteBytes(path, plain);
+    LogWrite(0);
+    DeleteFileA(In("orvane.log").c_str());
     cleanupFault = c.fault;
 
-    // Every box names the file as it is on disk by then: the plain file
-    // clears under the temporary name, and remains that cannot be deleted
-    // after a failed clearing get a box of their own.
+    // Every box names the file as it is on disk by then. Remains deleted
+    // after a failed clearing are named by the plain file's name, which is
+    // gone; remains that cannot be deleted get a box of their own, under
+    // the temporary name they have.
+    const bool clearingFails = c.fault.failingWrite >= 0;
     std::vector<std::string> boxes;
-    if (c.fault.failingWrite >= 0) {
+    if (clearingFails && !c.remainsKept) {
+      boxes.push_back("File: " + path + "\r\rThe file is encrypted, but its clearing failed.\rIt was deleted before it "
+                      "was cleared: parts\rof it may remain in the free space of the disk.\rCode 112");
+    }
+    if (clearingFails && c.remainsKept) {
       boxes.push_back("File: " + temporary + "\r\rError detected clearing the disk file\rCode 112");
     }
-    if (c.fault.failingWrite < 0 || c.remainsKept) {
+    if (!clearingFails || c.remainsKept) {
       boxes.push_back("File: " + (c.plainKept ? path : temporary) + "\r\rError detected deleting this disk file\rCode 32");
     }
-    EXPECT_EQ(Encrypt(path, boxes), 0);
+    // Once the plain file has given up its name the encryption is complete:
+    // the file counts as converted and leaves its list.
+    EXPECT_EQ(Encrypt(path, boxes), c.plainKept ? 0 : 1);
     if (cleanupFault.held != INVALID_HANDLE_VALUE) CloseHandle(cleanupFault.held);
     cleanupFault = CleanupFault{};
+    LogWrite(0);
+    std::string log = "\r\n" + path + " encryption underway...\r\n";
+    if (c.plainKept) {
+      EXPECT_EQ(statusTexts.back(), "Encrypting of " + path + " canceled");
+      log += path + " encryption canceled\r\n";
+    } else if (clearingFails) {
+      EXPECT_EQ(statusTexts.back(), path + " Encrypted, but its clearing failed");
+      log += path + " encryption completed\r\n" + path +
+             " clearing failed: the original was deleted before it was cleared\r\n";
+    } else {
+      EXPECT_EQ(statusTexts.back(), path + " Encrypted successfully");
+      log += path + " encryption completed\r\n";
+    }
+    EXPECT_EQ(ReadBytes(In("orvane.log")), log);
 
     EXPECT_TRUE(SameBytes(ReadBytes(encryptedPath), encrypted));
     if (c.plainKept) {
@@ -488,7 +581,7 @@ TEST_F(ConverterTest, CleanupFailuresNeverLeaveClearedBytesUnderThePlainName) {
       ASSERT_TRUE(DeleteFileA(temporary.c_str()));
     }
 
-    // The user presses Encrypt again on the same listed path.
+    // The user presses Encrypt again on the same path.
     if (c.plainKept) {
       EXPECT_EQ(Encrypt(path), 1);
     } else {
@@ -503,17 +596,59 @@ TEST_F(ConverterTest, CleanupFailuresNeverLeaveClearedBytesUnderThePlainName) {
   SetCleanupHookForTest(nullptr);
 }
 
+// What another program writes to the plain file in the moment between the
+// end of its reading and its clearing.
+enum class Change { Appended, RewrittenInPlace };
+Change change;
+DWORD ChangePlainFile(CleanupMoment moment, const char* name) {
+  if (moment != CleanupMoment::ReleasingPlainName) return 0;
+  HANDLE file = CreateFileA(name, GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  EXPECT_NE(file, INVALID_HANDLE_VALUE) << name;
+  DWORD written = 0;
+  if (change == Change::Appended) {
+    SetFilePointer(file, 0, nullptr, FILE_END);
+    WriteFile(file, "appended", 8, &written, nullptr);
+  } else {
+    // The same size, written a second after the last write.
+    FILETIME time;
+    GetFileTime(file, nullptr, nullptr, &time);
+    WriteFile(file, "REWRITE!", 8, &written, nullptr);
+    ULARGE_INTEGER later{{time.dwLowDateTime, time.dwHighDateTime}};
+    later.QuadPart += 10000000;
+    time = FILETIME{later.LowPart, later.HighPart};
+    SetFileTime(file, nullptr, nullptr, &time);
+  }
+  CloseHandle(file);
+  return 0;
+}
+
+// A plain file that another program changed after it was read is neither
+// cleared nor deleted: what was written to it would be lost. The encrypted
+// file holds the file as it was read.
+TEST_F(ConverterTest, APlainFileChangedBeforeItsClearingIsKept) {
+  const std::string path = In("Growing.log");
+  const std::string encryptedPath = In("Growing.(=log=)");
+  const std::string plain = Pattern(40000, 14);
+  SetCleanupHookForTest(ChangePlainFile);
+  for (const Change c : {Change::Appended, Change::RewrittenInPlace}) {
+    SCOPED_TRACE(c == Change::Appended ? "appended" : "rewritten in place");
+    change = c;
+    WriteBytes(path, plain);
+    EXPECT_EQ(Encrypt(path, {"File: " + path + "\r\rThis file changed after it was encrypted, so it\rhas been kept, "
+                                               "neither cleared nor deleted.\rThe encrypted file holds it as it was "
+                                               "before."}),
+              0);
+    const std::string changed = c == Change::Appended ? plain + "appended" : "REWRITE!" + plain.substr(8);
+    EXPECT_TRUE(SameBytes(ReadBytes(path), changed));
+    EXPECT_FALSE(PathExists(In("Growing.tmp")));
+    EXPECT_TRUE(SameBytes(ReadBytes(encryptedPath), reference::EncryptedFile(plain, path, JobKey())));
+  }
+  SetCleanupHookForTest(nullptr);
+}
+
 // The folder of the small volume that the test command mounts (2 MB), with
 // a trailing backslash.
-std::string SmallVolume() {
-  char module[MAX_PATH] = "";
-  GetModuleFileNameA(nullptr, module, sizeof module);
-  std::string relative = module;
-  relative = relative.substr(0, relative.rfind('\\') + 1) + ORVANE_SMALL_VOLUME_FROM_TESTS;
-  char full[MAX_PATH] = "";
-  GetFullPathNameA(relative.c_str(), sizeof full, full, nullptr);
-  return full;
-}
+std::string SmallVolume() { return FolderBesideTests(ORVANE_SMALL_VOLUME_FROM_TESTS); }
 
 // The error code that the converters' writes meet on a full volume here: a
 // write that finds no room at all fails with the system's code (112), one
@@ -556,9 +691,10 @@ TEST_F(ConverterTest, AVolumeThatRunsFullWhileClearingLeavesTheEncryptedFileToDe
   const DWORD fullCode = FullVolumeCode(volume + "probe.bin");
   ASSERT_NE(fullCode, 0u);
 
-  EXPECT_EQ(Encrypt(path, {"File: " + volume + "Report.tmp\r\rError detected clearing the disk file\rCode " +
+  EXPECT_EQ(Encrypt(path, {"File: " + path + "\r\rThe file is encrypted, but its clearing failed.\rIt was deleted "
+                           "before it was cleared: parts\rof it may remain in the free space of the disk.\rCode " +
                            std::to_string(fullCode)}),
-            0);
+            1);
   EXPECT_FALSE(PathExists(path));
   EXPECT_FALSE(PathExists(volume + "Report.tmp"));
   EXPECT_TRUE(SameBytes(ReadBytes(encryptedPath), encrypted));
@@ -620,8 +756,27 @@ TEST_F(ConverterTest, ASelfNamedDecodeThatRunsTheVolumeFullKeepsTheDecodedFile) 
                       "and has been kept in the file\r\r" + kept + "\r\rRename that file to use it.");
   ASSERT_TRUE(PathExists(kept));
   EXPECT_TRUE(SameBytes(ReadBytes(kept), decoded));
-  DeleteFileA(kept.c_str());
+
+  // The user goes on with other files of the same name in the same run:
+  // neither may take the kept file's name. (The cut-short file goes first,
+  // to make room for them.)
   DeleteFileA(path.c_str());
+  const std::string otherEncrypted = volume + "Self.(=xls=)";
+  const std::string otherPlain = volume + "Self.txt";
+  WriteBytes(otherEncrypted, reference::EncryptedFile("a sheet", "C:\\docs\\Self.xls", JobKey()));
+  WriteBytes(otherPlain, "a text");
+  for (const std::string& other : {otherEncrypted, otherPlain}) {
+    const std::string box =
+        "File: " + other + "\r\rCannot be converted because a 'tmp' file already exists.\r\rTemp: " + kept;
+    if (other == otherEncrypted) {
+      EXPECT_EQ(Decode(other, {box}), 0);
+    } else {
+      EXPECT_EQ(Encrypt(other, {box}), 0);
+    }
+  }
+  EXPECT_TRUE(SameBytes(ReadBytes(kept), decoded));
+  EXPECT_EQ(ReadBytes(otherPlain), "a text");
+  for (const std::string& file : {kept, path, otherEncrypted, otherPlain}) DeleteFileA(file.c_str());
 }
 
 TEST_F(ConverterTest, EncryptionRegistersTheBracketedExtensionAsAFileType) {

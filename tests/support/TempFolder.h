@@ -31,12 +31,19 @@ class TempFolder {
   // Writes a file of `bytes` and returns its full path.
   std::string MakeFile(const std::string& relative, const std::string& bytes) const {
     std::string path = Path(relative);
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file != INVALID_HANDLE_VALUE) {
-      DWORD written = 0;
-      WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-      CloseHandle(file);
-    }
+    Fill(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr), bytes);
+    return path;
+  }
+
+  // Writes a file whose name may hold characters beyond the code page and
+  // returns its full 16-bit path; the caller deletes it (the folder's own
+  // removal goes by 8-bit names, which cannot reach it).
+  std::wstring MakeWideFile(const std::wstring& name, const std::string& bytes) const {
+    std::wstring path(folder_.size() + 1, L'\0');
+    const int length = MultiByteToWideChar(CP_ACP, 0, folder_.c_str(), -1, &path[0], static_cast<int>(path.size()));
+    path.resize(length > 0 ? static_cast<size_t>(length) - 1 : 0);
+    path += name;
+    Fill(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr), bytes);
     return path;
   }
 
@@ -49,6 +56,14 @@ class TempFolder {
   }
 
  private:
+  // Writes `bytes` to a file just made and closes it.
+  static void Fill(HANDLE file, const std::string& bytes) {
+    if (file == INVALID_HANDLE_VALUE) return;
+    DWORD written = 0;
+    WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    CloseHandle(file);
+  }
+
   // Removes `folder` (ending in a backslash) and all it holds.
   static void RemoveTree(const std::string& folder) {
     WIN32_FIND_DATAA found;
@@ -72,3 +87,15 @@ class TempFolder {
 
   std::string folder_;
 };
+
+// The full path of a folder of the build that a test command prepares,
+// given relative to the test program's folder.
+inline std::string FolderBesideTests(const char* relative) {
+  char module[MAX_PATH] = "";
+  GetModuleFileNameA(nullptr, module, sizeof module);
+  std::string path = module;
+  path = path.substr(0, path.rfind('\\') + 1) + relative;
+  char full[MAX_PATH] = "";
+  GetFullPathNameA(path.c_str(), sizeof full, full, nullptr);
+  return full;
+}
