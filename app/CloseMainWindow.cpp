@@ -4,6 +4,7 @@
 #include <commctrl.h>
 
 #include "context/AppContext.h"
+#include "app/HandOff.h"
 #include "app/MainWindow.h"
 #include "app/Tray.h"
 #include "ui/WindowPlacement.h"
@@ -37,6 +38,8 @@ int CloseMainWindow(HWND mainWindow, ProgramOptions* options) {
   LogWrite(0);
   if (options->TaskTray) RemoveTrayIcon(mainWindow);
 
+  // Files handed over from now on would not be listed.
+  CloseHandOffWindow();
   DestroyWindow(mainWindow);
   if (App().mainWindow == mainWindow) {
     App().mainWindow = nullptr;

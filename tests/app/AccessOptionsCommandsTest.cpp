@@ -9,7 +9,9 @@
 
 #include <string>
 
-#include "app/FileLists.h"
+#include "app/FileArrivals.h"
+#include "app/ListCommands.h"
+#include "app/ListEntries.h"
 #include "core/KeyHash.h"
 #include "tests/app/MainWindowFixture.h"
 #include "tests/settings/ScratchShellFolders.h"
