@@ -336,11 +336,6 @@ HWND ProgramBox(const ::Program& program, const char* caption) {
   return box;
 }
 
-// Waits until list `listId` of the program holds `count` entries.
-bool WaitForListed(const ::Program& program, HWND window, int listId, size_t count) {
-  return WaitFor([&] { return ListedPaths(program, window, listId).size() >= count; });
-}
-
 // A second start with files, while the first copy shows its main window:
 // the files are listed there, by the list each switch names, the refusals
 // shown there as for a drop; the second start ends at once.
@@ -356,9 +351,9 @@ TEST_F(ProgramTest, SecondStartHandsItsFilesToTheMainWindow) {
 
   Program second("/add " + Quoted(plain) + " " + Quoted(encrypted));
   EXPECT_EQ(second.ExitCode(), 0);
-  ASSERT_TRUE(WaitForListed(first, window, IDC_DECODE_LIST, 1));
-  EXPECT_EQ(ListedPaths(first, window, IDC_ENCRYPT_LIST), Paths{plain});
-  EXPECT_EQ(ListedPaths(first, window, IDC_DECODE_LIST), Paths{encrypted});
+  ASSERT_TRUE(WaitForListed(window, IDC_DECODE_LIST, 1));
+  EXPECT_EQ(ListedPaths(window, IDC_ENCRYPT_LIST), Paths{plain});
+  EXPECT_EQ(ListedPaths(window, IDC_DECODE_LIST), Paths{encrypted});
 
   // A file that cannot be listed gets its message in the first copy.
   Program third("-ENCRYPT " + missing);
@@ -368,7 +363,7 @@ TEST_F(ProgramTest, SecondStartHandsItsFilesToTheMainWindow) {
   EXPECT_EQ(BoxText(box), "File: " + missing + "\r\rFile not found.");
   Press(box, IDOK);
   EXPECT_EQ(CountMainWindows(), 1);
-  EXPECT_EQ(ListedPaths(first, window, IDC_ENCRYPT_LIST), Paths{plain});
+  EXPECT_EQ(ListedPaths(window, IDC_ENCRYPT_LIST), Paths{plain});
 }
 
 // While the first copy shows its first-run sheet, handed files wait and are
@@ -387,8 +382,8 @@ TEST_F(ProgramTest, FilesHandedDuringTheFirstRunSheetAreListedInTheMainWindow) {
   Press(sheet, IDCANCEL);
   HWND window = first.MainWindow();
   ASSERT_NE(window, nullptr);
-  ASSERT_TRUE(WaitForListed(first, window, IDC_DECODE_LIST, 1));
-  EXPECT_EQ(ListedPaths(first, window, IDC_DECODE_LIST), Paths{encrypted});
+  ASSERT_TRUE(WaitForListed(window, IDC_DECODE_LIST, 1));
+  EXPECT_EQ(ListedPaths(window, IDC_DECODE_LIST), Paths{encrypted});
   EXPECT_EQ(CountMainWindows(), 1);
 }
 
@@ -402,7 +397,7 @@ TEST_F(ProgramTest, FilesHandedDuringARunAreListedAfterIt) {
   Program first("/encrypt " + Quoted(locked));
   HWND window = first.MainWindow();
   ASSERT_NE(window, nullptr);
-  ASSERT_TRUE(WaitForListed(first, window, IDC_ENCRYPT_LIST, 1));
+  ASSERT_TRUE(WaitForListed(window, IDC_ENCRYPT_LIST, 1));
   SetFileAttributesA(locked.c_str(), FILE_ATTRIBUTE_READONLY);
 
   PostMessageA(window, WM_COMMAND, MAKEWPARAM(IDM_ENCRYPT, 0), 0);
@@ -418,10 +413,10 @@ TEST_F(ProgramTest, FilesHandedDuringARunAreListedAfterIt) {
   Program second("/encrypt " + Quoted(later));
   EXPECT_EQ(second.ExitCode(), 0);
   Sleep(300);
-  EXPECT_EQ(ListedPaths(first, window, IDC_ENCRYPT_LIST), Paths{locked});
+  EXPECT_EQ(ListedPaths(window, IDC_ENCRYPT_LIST), Paths{locked});
   Press(box, IDOK);
-  ASSERT_TRUE(WaitForListed(first, window, IDC_ENCRYPT_LIST, 2));
-  EXPECT_EQ(ListedPaths(first, window, IDC_ENCRYPT_LIST), (Paths{locked, later}));
+  ASSERT_TRUE(WaitForListed(window, IDC_ENCRYPT_LIST, 2));
+  EXPECT_EQ(ListedPaths(window, IDC_ENCRYPT_LIST), (Paths{locked, later}));
   SetFileAttributesA(locked.c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 
@@ -449,8 +444,8 @@ TEST_F(ProgramTest, TwentyCopiesStartedAtOnceListEveryFileOnce) {
       EXPECT_EQ(copy->ExitCode(), 0);
     }
   }
-  ASSERT_TRUE(WaitForListed(*first, window, IDC_ENCRYPT_LIST, 20));
-  Paths listed = ListedPaths(*first, window, IDC_ENCRYPT_LIST);
+  ASSERT_TRUE(WaitForListed(window, IDC_ENCRYPT_LIST, 20));
+  Paths listed = ListedPaths(window, IDC_ENCRYPT_LIST);
   std::sort(listed.begin(), listed.end());
   std::sort(paths.begin(), paths.end());
   EXPECT_EQ(listed, paths);

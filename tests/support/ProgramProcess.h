@@ -110,16 +110,19 @@ class Program {
   PROCESS_INFORMATION info_ = {};
 };
 
-// The paths listed in list `listId` of the program's main window, read
+// The paths listed in list `listId` of the program's main window `mainWindow`, read
 // through the list as any other program would: the item structure and the
 // text go through memory in the program's process.
-inline std::vector<std::string> ListedPaths(const Program& program, HWND mainWindow, int listId) {
+inline std::vector<std::string> ListedPaths(HWND mainWindow, int listId) {
   std::vector<std::string> paths;
   HWND list = GetDlgItem(mainWindow, listId);
-  HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, program.Id());
-  if (!list || !process) {
-    ADD_FAILURE() << "the list or the program's process cannot be reached";
-    if (process) CloseHandle(process);
+  DWORD owner = 0;
+  GetWindowThreadProcessId(mainWindow, &owner);
+  // A window still being made has no lists yet: none listed.
+  if (!list) return paths;
+  HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, owner);
+  if (!process) {
+    ADD_FAILURE() << "the program's process cannot be reached";
     return paths;
   }
   constexpr SIZE_T kTextSize = 1024;
@@ -140,6 +143,11 @@ inline std::vector<std::string> ListedPaths(const Program& program, HWND mainWin
   if (remote) VirtualFreeEx(process, remote, 0, MEM_RELEASE);
   CloseHandle(process);
   return paths;
+}
+
+// Waits until list `listId` of the main window holds `count` entries.
+inline bool WaitForListed(HWND mainWindow, int listId, size_t count) {
+  return WaitFor([&] { return ListedPaths(mainWindow, listId).size() >= count; });
 }
 
 // The text of a message box of the program.
