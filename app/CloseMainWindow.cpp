@@ -31,6 +31,12 @@ int CloseMainWindow(HWND mainWindow, ProgramOptions* options) {
       !AskYesNo(mainWindow, 1, IDS_PROGRAM_NAME, IDS_CONFIRM_QUIT_LISTED)) {
     return 0;
   }
+  // Files handed over while the questions were open are listed, and the
+  // window stays for them: the user has not seen them yet.
+  if (FilesAreWaiting()) {
+    PostWaitingFiles();
+    return 0;
+  }
   StoreCurrentFolder(options);
   SaveWindowPlacement(mainWindow, &options->Window);
   ReadColumnWidths(encryptList, options->EncryptColumns);

@@ -62,6 +62,8 @@ void QueueFiles(SwitchedFiles files) {
   PostWaitingFiles();
 }
 
+bool FilesAreWaiting() { return !waiting.empty(); }
+
 void PostWaitingFiles() {
   if (!waiting.empty() && App().mainWindow) PostMessageA(App().mainWindow, FilesWaiting, 0, 0);
 }

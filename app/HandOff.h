@@ -35,6 +35,9 @@ int HandFilesOver(HWND receiver, const SwitchedFiles& files);
 // Queues files of this copy's own command line, as if handed over.
 void QueueFiles(SwitchedFiles files);
 
+// True while handed files wait to be added.
+bool FilesAreWaiting();
+
 // Asks the main window, when there is one, to add the waiting files.
 void PostWaitingFiles();
 
