@@ -37,6 +37,10 @@ int CloseMainWindow(HWND mainWindow, ProgramOptions* options) {
     PostWaitingFiles();
     return 0;
   }
+  // From here no file handed over would be listed: later starts wait for
+  // this copy to end. Closed before anything that may take a message
+  // from another process (the tray icon's removal does).
+  CloseHandOffWindow();
   StoreCurrentFolder(options);
   SaveWindowPlacement(mainWindow, &options->Window);
   ReadColumnWidths(encryptList, options->EncryptColumns);
@@ -44,8 +48,6 @@ int CloseMainWindow(HWND mainWindow, ProgramOptions* options) {
   LogWrite(0);
   if (options->TaskTray) RemoveTrayIcon(mainWindow);
 
-  // Files handed over from now on would not be listed.
-  CloseHandOffWindow();
   DestroyWindow(mainWindow);
   if (App().mainWindow == mainWindow) {
     App().mainWindow = nullptr;
