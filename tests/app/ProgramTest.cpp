@@ -366,25 +366,56 @@ TEST_F(ProgramTest, SecondStartHandsItsFilesToTheMainWindow) {
   EXPECT_EQ(ListedPaths(window, IDC_ENCRYPT_LIST), Paths{plain});
 }
 
-// While the first copy shows its first-run sheet, handed files wait and are
-// listed once the main window exists.
-TEST_F(ProgramTest, FilesHandedDuringTheFirstRunSheetAreListedInTheMainWindow) {
-  TempFolder files("handed-sheet");
+// While the first copy is in its start-up dialogs, handed files wait and
+// are listed once the main window exists; a refused password lists
+// nothing and no main window ever appears.
+TEST_F(ProgramTest, FilesHandedDuringTheStartUpDialogsWaitForTheMainWindow) {
+  struct Case {
+    const char* name;
+    const char* dialog;
+    bool password;
+    bool granted;
+  };
+  const Case cases[] = {
+      {"first-run options sheet", " Orvane Options", false, true},
+      {"access password granted", " Orvane Access Password", true, true},
+      {"access password refused", " Orvane Access Password", true, false},
+  };
+  TempFolder files("handed-start");
   const std::string encrypted = files.MakeFile("sealed.(=txt=)", EncryptedBytes());
-  Program first;
-  HWND sheet = WaitForSetupSheet(first);
-  ASSERT_NE(sheet, nullptr);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    DeleteKeyTree(HKEY_CURRENT_USER, kOrvaneSettingsRoot);
+    if (c.password) {
+      SetText("Options", "FileSpec", "");
+      SetNumber("Options", "Code", static_cast<DWORD>(KeyHash("Gate 1998")));
+    }
+    Program first;
+    HWND dialog = ProgramBox(first, c.dialog);
+    ASSERT_NE(dialog, nullptr);
 
-  Program second("/decode " + Quoted(encrypted));
-  EXPECT_EQ(second.ExitCode(), 0);
-  EXPECT_EQ(CountMainWindows(), 0);
-  EXPECT_TRUE(WaitFor([&] { return GetForegroundWindow() == sheet; }));
-  Press(sheet, IDCANCEL);
-  HWND window = first.MainWindow();
-  ASSERT_NE(window, nullptr);
-  ASSERT_TRUE(WaitForListed(window, IDC_DECODE_LIST, 1));
-  EXPECT_EQ(ListedPaths(window, IDC_DECODE_LIST), Paths{encrypted});
-  EXPECT_EQ(CountMainWindows(), 1);
+    Program second("/decode " + Quoted(encrypted));
+    EXPECT_EQ(second.ExitCode(), 0);
+    EXPECT_EQ(CountMainWindows(), 0);
+    EXPECT_TRUE(WaitFor([&] { return GetForegroundWindow() == dialog; }));
+    if (!c.granted) {
+      Press(dialog, IDCANCEL);
+      EXPECT_EQ(first.ExitCode(), 0);
+      EXPECT_EQ(CountMainWindows(), 0);
+      continue;
+    }
+    if (c.password) {
+      SetDlgItemTextA(dialog, IDC_PASSWORD, "Gate 1998");
+      Press(dialog, IDOK);
+    } else {
+      Press(dialog, IDCANCEL);
+    }
+    HWND window = first.MainWindow();
+    ASSERT_NE(window, nullptr);
+    ASSERT_TRUE(WaitForListed(window, IDC_DECODE_LIST, 1));
+    EXPECT_EQ(ListedPaths(window, IDC_DECODE_LIST), Paths{encrypted});
+    EXPECT_EQ(CountMainWindows(), 1);
+  }
 }
 
 // While a conversion runs (held here by the box of a file that fails),
