@@ -133,7 +133,7 @@ Function ExplorerPage
   !insertmacro MUI_HEADER_TEXT "Orvane in Explorer" "Convert files from Explorer's menus and its Send To menu."
   nsDialogs::Create 1018
   Pop $0
-  ${NSD_CreateLabel} 0 0 100% 84u "Setup can add Orvane to Explorer:$\r$\n$\r$\n  - a double-click on an encrypted file lists it for decoding in Orvane, and its menu offers Decode with Orvane;$\r$\n  - the menu of every other file offers Encrypt with Orvane;$\r$\n  - Send To offers Orvane, which lists each file for encryption or decoding as it needs.$\r$\n$\r$\nFiles go to a running Orvane when there is one. The uninstaller removes these entries."
+  ${NSD_CreateLabel} 0 0 100% 84u "Setup can add Orvane to Explorer:$\r$\n$\r$\n  - a double-click on an encrypted file lists it for decoding;$\r$\n  - the menu of an encrypted file offers Decode with Orvane;$\r$\n  - the menu of every other file offers Encrypt with Orvane;$\r$\n  - Send To offers Orvane, which lists each file where it belongs.$\r$\n$\r$\nFiles go to a running Orvane when there is one. The uninstaller removes these entries."
   Pop $0
   ${NSD_CreateCheckbox} 0 92u 100% 12u "&Add Orvane to Explorer's menus and to Send To"
   Pop $ExplorerEntriesBox
