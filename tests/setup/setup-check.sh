@@ -14,7 +14,8 @@
 #   3. a silent uninstall leaves nothing of Orvane but what it keeps by
 #      default (the per-user settings and the operation log), and the user's
 #      encrypted file as it was: no Explorer entry is left;
-#   4. after a second silent install, the uninstaller run through its pages
+#   4. after a second silent install, told to leave the Explorer entries
+#      out (which it does), the uninstaller run through its pages
 #      with "Keep my settings" unticked leaves nothing of Orvane at all but
 #      the user's file (installed_program_tests again).
 # Before and after each step it lists Orvane's traces in the registry and on
@@ -176,9 +177,15 @@ expect_exactly 3-uninstalled "${kept[@]}"
 [ "$(sha256sum < "$WINEPREFIX/drive_c/My Files/report.(=txt=)")" = "$user_sum" ] ||
   fail "the user's encrypted file changed"
 
-echo "==== 4. Silent install again, then the uninstaller's pages with the settings not kept"
-in_prefix "Z:$setup" /S || fail "the second install ended with exit status $?"
+echo "==== 4. Silent install again without the Explorer entries, then the uninstaller's pages with the settings not kept"
+in_prefix "Z:$setup" /S /NOEXPLORER || fail "the second install ended with exit status $?"
 settle
+traces 4-installed "after the install without the Explorer entries"
+args=()
+for pattern in "${explorer_entries[@]}"; do args+=(-e "$pattern"); done
+while IFS= read -r line; do
+  fail "4-installed: an Explorer entry although it was left out: $line"
+done < <(grep "${args[@]}" "$work/4-installed.txt" || true)
 in_prefix "Z:$driver" --gtest_color=no --gtest_filter=Uninstaller.* || fail "the uninstaller's pages failed"
 settle
 traces 4-removed "after the uninstall that removes the settings"
