@@ -4,6 +4,7 @@
 #include <commctrl.h>
 
 #include "context/AppContext.h"
+#include "app/HandOff.h"
 #include "app/MainWindow.h"
 #include "app/Tray.h"
 #include "ui/WindowPlacement.h"
@@ -30,6 +31,16 @@ int CloseMainWindow(HWND mainWindow, ProgramOptions* options) {
       !AskYesNo(mainWindow, 1, IDS_PROGRAM_NAME, IDS_CONFIRM_QUIT_LISTED)) {
     return 0;
   }
+  // Files handed over while the questions were open are listed, and the
+  // window stays for them: the user has not seen them yet.
+  if (FilesAreWaiting()) {
+    PostWaitingFiles();
+    return 0;
+  }
+  // From here no file handed over would be listed: later starts wait for
+  // this copy to end. Closed before anything that may take a message
+  // from another process (the tray icon's removal does).
+  CloseHandOffWindow();
   StoreCurrentFolder(options);
   SaveWindowPlacement(mainWindow, &options->Window);
   ReadColumnWidths(encryptList, options->EncryptColumns);

@@ -2,7 +2,8 @@
 // tips.
 #include "app/Commands.h"
 
-#include "app/FileLists.h"
+#include "app/FileArrivals.h"
+#include "app/ListCommands.h"
 #include "app/MainWindow.h"
 #include "app/RunConversion.h"
 #include "ui/WindowPlacement.h"

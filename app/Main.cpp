@@ -4,6 +4,8 @@
 #include <windows.h>
 
 #include "context/AppContext.h"
+#include "core/FileSwitches.h"
+#include "app/HandOff.h"
 #include "app/MainWindow.h"
 #include "app/Startup.h"
 #include "settings/ProgramOptions.h"
@@ -11,7 +13,12 @@
 #include "ui/Splash.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandTail, int showCommand) {
-  if (ActivateRunningCopy()) return 0;
+  // Files named on the command line go to a copy that runs already.
+  SwitchedFiles files;
+  const bool switched = ReadFileSwitch(commandTail, files);
+  if (switched) MakePathsFull(files);
+  if (ActivateRunningCopy(switched ? &files : nullptr)) return 0;
+  OpenHandOffWindow(instance);
   PrepareAppContext(instance);
 
   SetSettingsRoot(kOrvaneSettingsRoot);
@@ -27,6 +34,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandTail, int showCom
   OpenSetupPages(commandTail, options);
 
   if (!CreateMainWindow(showCommand, options)) return 0;
+  // Files of the command line, and those handed over meanwhile.
+  PostWaitingFiles();
   const int quitCode = RunMessageLoop();
   FinishRun(options);
   return quitCode;

@@ -5,7 +5,9 @@
 #include "app/CloseMainWindow.h"
 #include "app/CommandStates.h"
 #include "app/Commands.h"
-#include "app/FileLists.h"
+#include "app/FileArrivals.h"
+#include "app/HandOff.h"
+#include "app/ListCommands.h"
 #include "app/MainWindow.h"
 #include "app/Tray.h"
 #include "ui/WindowPlacement.h"
@@ -136,6 +138,17 @@ LRESULT OnDropFiles(HWND window, HDROP drop) {
   return 0;
 }
 
+LRESULT OnFilesWaiting(HWND window) {
+  if (ProgramOptions* options = MainWindowOptions(window)) AddWaitingFiles(window, options);
+  return 0;
+}
+
+// Files handed over while a box held the window are added once it is free.
+LRESULT OnEnable(BOOL enabled) {
+  if (enabled) PostWaitingFiles();
+  return 0;
+}
+
 // The converter hands the finished job back; it is freed here.
 LRESULT OnConversionDone(LPARAM job) {
   ReleaseConversionJob(reinterpret_cast<ConversionJob*>(job));
@@ -161,6 +174,8 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_MENUSELECT: ShowMenuHint(wParam); return 0;
     case WM_DROPFILES: return OnDropFiles(window, reinterpret_cast<HDROP>(wParam));
     case ConversionDone: return OnConversionDone(lParam);
+    case FilesWaiting: return OnFilesWaiting(window);
+    case WM_ENABLE: return OnEnable(static_cast<BOOL>(wParam));
     default: return DefWindowProcA(window, message, wParam, lParam);
   }
 }

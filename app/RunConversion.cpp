@@ -10,7 +10,8 @@
 
 #include "context/AppContext.h"
 #include "app/CommandStates.h"
-#include "app/FileLists.h"
+#include "app/HandOff.h"
+#include "app/ListEntries.h"
 #include "engine/ConversionJob.h"
 #include "engine/Converters.h"
 #include "engine/KeyDialogs.h"
@@ -304,6 +305,8 @@ int RunConversion(HWND mainWindow, int mode, ProgramOptions* options) {
     ShowWindow(mainWindow, SW_RESTORE);
     SetStatusText(countText, converted, plural);
   }
+  // Files handed over during the run are added now, as a drop would be.
+  PostWaitingFiles();
   return converted > 0 ? 1 : 0;
 }
 

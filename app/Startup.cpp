@@ -6,8 +6,10 @@
 
 #include <cstdio>
 #include <ctime>
+#include <utility>
 
 #include "context/AppContext.h"
+#include "app/HandOff.h"
 #include "app/MainWindow.h"
 #include "core/KeyHash.h"
 #include "engine/OperationLog.h"
@@ -28,6 +30,10 @@ constexpr char kRunningCopyName[] = "OrvaneRunningCopy";
 // How long a start waits for a first copy that shows no window, and how
 // often it looks again meanwhile.
 constexpr DWORD kFirstCopyWaitMs = 5000;
+// A start with files waits longer: starting on its own would make a second
+// main window, and many copies started at once (one per file, as Explorer
+// starts them for some commands) slow the first one down.
+constexpr DWORD kFirstCopyHandOffWaitMs = 20000;
 constexpr DWORD kFirstCopyPollMs = 100;
 
 struct ProcessWindowSearch {
@@ -84,24 +90,45 @@ int ActivateWindow(HWND window, bool mainWindow) {
   return 1;
 }
 
+// Brings the first copy forward once it has taken this copy's files: its
+// main window, or else the start-up dialog it shows.
+int BringFirstCopyForward(DWORD firstCopy, HWND mainWindow) {
+  if (mainWindow) return ActivateWindow(mainWindow, true);
+  ProcessWindowSearch search = {firstCopy, nullptr};
+  if (firstCopy) EnumWindows(FindFrontWindow, reinterpret_cast<LPARAM>(&search));
+  if (search.found) return ActivateWindow(search.found, false);
+  AlertBeep();
+  return 1;
+}
+
 }  // namespace
 
-int ActivateRunningCopy() {
+int ActivateRunningCopy(const SwitchedFiles* files) {
   const DWORD start = GetTickCount();
   for (DWORD firstCopy = ClaimRunningCopy();; firstCopy = ClaimRunningCopy()) {
-    if (HWND other = FindWindowA(kMainWindowClass, nullptr)) return ActivateWindow(other, true);
+    HWND other = FindWindowA(kMainWindowClass, nullptr);
+    if (files) {
+      // Files go only to a copy that takes them; one that is ending has
+      // closed its hand-off window, and this copy waits for it to end.
+      HWND receiver = FindWindowA(kHandOffClass, nullptr);
+      if (receiver && HandFilesOver(receiver, *files)) return BringFirstCopyForward(firstCopy, other);
+    } else if (other) {
+      return ActivateWindow(other, true);
+    }
     if (!firstCopy) return 0;
-    // The first copy is still starting: its options sheet or password
-    // prompt comes to the front.
-    ProcessWindowSearch search = {firstCopy, nullptr};
-    EnumWindows(FindFrontWindow, reinterpret_cast<LPARAM>(&search));
-    if (search.found) return ActivateWindow(search.found, false);
+    if (!files) {
+      // The first copy is still starting: its options sheet or password
+      // prompt comes to the front.
+      ProcessWindowSearch search = {firstCopy, nullptr};
+      EnumWindows(FindFrontWindow, reinterpret_cast<LPARAM>(&search));
+      if (search.found) return ActivateWindow(search.found, false);
+    }
     // A first copy without a window is starting, ending (saving its options
     // once its window is gone) or held by a crash dialog of another
     // program: this copy waits a while for a window of it, or for it to end
     // and leave its name free, and then starts, so that a start never ends
     // with nothing shown.
-    if (GetTickCount() - start >= kFirstCopyWaitMs) return 0;
+    if (GetTickCount() - start >= (files ? kFirstCopyHandOffWaitMs : kFirstCopyWaitMs)) return 0;
     Sleep(kFirstCopyPollMs);
   }
 }
@@ -131,6 +158,12 @@ bool IsSetupSwitch(const char* tail) {
 
 int ReadCommandLine(const char* tail, ProgramOptions* options) {
   if (!tail || !tail[0]) return 1;
+  SwitchedFiles files;
+  if (ReadFileSwitch(tail, files)) {
+    MakePathsFull(files);
+    QueueFiles(std::move(files));
+    return 1;
+  }
   if (IsSetupSwitch(tail)) {
     options->Explorer.CreateStartMenu = 1;
     return 1;

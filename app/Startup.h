@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include "core/FileSwitches.h"
 #include "settings/ProgramOptions.h"
 
 // When another copy of the program runs, shows its main window normally
@@ -16,7 +17,12 @@
 // for, at most 5 seconds, until it shows one or ends; then this copy
 // starts (returns 0). Called first thing: a first copy claims its place
 // here, before any dialog opens.
-int ActivateRunningCopy();
+//
+// With `files` (a start with a file switch) the files are handed to the
+// other copy first, and it is brought forward only once it has taken them;
+// a copy that does not take them (one that is ending) is waited for, at
+// most 20 seconds, and then this copy starts and lists them itself.
+int ActivateRunningCopy(const SwitchedFiles* files = nullptr);
 
 // Fills the application context: common controls, the instance, the
 // program's paths (the help file's empty when there is no help file), the
@@ -28,9 +34,11 @@ void PrepareAppContext(HINSTANCE instance);
 int LoadMainAccelerators();
 
 // Reads the command-line tail: nothing; "/setup" or "-setup" in any case,
-// which sets the setup request of the options; or a complete path (drive,
-// colon, backslash; quotes removed), kept as "FileSpec". Returns 1, or 0
-// after error box 60100 for any other text.
+// which sets the setup request of the options; a file switch (/encrypt,
+// /decode, /add with paths), whose files, made full, wait to be listed once
+// the main window exists; or a complete path (drive, colon, backslash;
+// quotes removed), kept as "FileSpec". Returns 1, or 0 after error box
+// 60100 for any other text.
 int ReadCommandLine(const char* tail, ProgramOptions* options);
 
 // The setup switch, compared without regard to case against the whole tail.

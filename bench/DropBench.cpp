@@ -35,7 +35,9 @@
 
 #include "context/AppContext.h"
 #include "app/CommandStates.h"
-#include "app/FileLists.h"
+#include "app/FileArrivals.h"
+#include "app/ListCommands.h"
+#include "app/ListEntries.h"
 #include "app/MainWindow.h"
 #include "bench/BenchClock.h"
 #include "engine/CandidateChecks.h"

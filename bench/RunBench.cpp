@@ -28,7 +28,9 @@
 
 #include "context/AppContext.h"
 #include "bench/BenchClock.h"
-#include "app/FileLists.h"
+#include "app/FileArrivals.h"
+#include "app/ListCommands.h"
+#include "app/ListEntries.h"
 #include "app/MainWindow.h"
 #include "app/RunConversion.h"
 #include "app/Startup.h"

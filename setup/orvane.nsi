@@ -12,7 +12,9 @@
 ;
 ; The setup program installs the program of its own build: the 32-bit one
 ; into the 32-bit program folder, the 64-bit one into the 64-bit folder.
-; It makes no shortcuts: the program's first run offers them itself.
+; It makes no shortcuts of the program's own (its first run offers them);
+; unless the user leaves them out, it adds Orvane to Explorer: the verbs of
+; encrypted files and of every other file, and a Send To shortcut.
 
 Target ${TARGET}
 SetCompressor /SOLID lzma
@@ -44,6 +46,11 @@ RequestExecutionLevel admin
 !define SHORTCUT_NAME "Orvane.lnk"
 !define ENCRYPTED_TYPE "Encrypted File"
 !define MAIN_WINDOW_CLASS "OrvaneAppClass"
+; The Explorer entries: the verbs of the type above and of every file
+; ("*"), and the Send To shortcut; the program writes none of them.
+!define TYPE_VERBS "Software\Classes\${ENCRYPTED_TYPE}\shell"
+!define ENCRYPT_VERB "Software\Classes\*\shell\OrvaneEncrypt"
+!define SENDTO_NAME "Orvane.lnk"
 
 Name "Orvane ${VERSION}${BITS_NOTE}"
 OutFile "${OUTFILE}"
@@ -72,6 +79,7 @@ VIAddVersionKey /LANG=1033 "ProductVersion" "${VERSION}"
 !insertmacro MUI_PAGE_WELCOME
 !insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_COMPONENTS
+Page custom ExplorerPage ExplorerPageLeave
 !insertmacro MUI_PAGE_INSTFILES
 !define MUI_FINISHPAGE_RUN "$INSTDIR\${PROGRAM}.exe"
 !define MUI_FINISHPAGE_RUN_TEXT "&Start Orvane now"
@@ -103,10 +111,38 @@ FunctionEnd
 
 ; ---- Setup ------------------------------------------------------------------
 
+Var ExplorerEntries
+Var ExplorerEntriesBox
+
 Function .onInit
 !if ${TARGET} == amd64-unicode
   SetRegView 64
 !endif
+  ; Added unless the user says otherwise; a silent run leaves them out
+  ; with /NOEXPLORER.
+  StrCpy $ExplorerEntries ${BST_CHECKED}
+  ${GetParameters} $0
+  ClearErrors
+  ${GetOptions} $0 "/NOEXPLORER" $1
+  ${IfNot} ${Errors}
+    StrCpy $ExplorerEntries ${BST_UNCHECKED}
+  ${EndIf}
+FunctionEnd
+
+Function ExplorerPage
+  !insertmacro MUI_HEADER_TEXT "Orvane in Explorer" "Convert files from Explorer's menus and its Send To menu."
+  nsDialogs::Create 1018
+  Pop $0
+  ${NSD_CreateLabel} 0 0 100% 84u "Setup can add Orvane to Explorer:$\r$\n$\r$\n  - a double-click on an encrypted file lists it for decoding;$\r$\n  - the menu of an encrypted file offers Decode with Orvane;$\r$\n  - the menu of every other file offers Encrypt with Orvane;$\r$\n  - Send To offers Orvane, which lists each file where it belongs.$\r$\n$\r$\nFiles go to a running Orvane when there is one. The uninstaller removes these entries."
+  Pop $0
+  ${NSD_CreateCheckbox} 0 92u 100% 12u "&Add Orvane to Explorer's menus and to Send To"
+  Pop $ExplorerEntriesBox
+  ${NSD_SetState} $ExplorerEntriesBox $ExplorerEntries
+  nsDialogs::Show
+FunctionEnd
+
+Function ExplorerPageLeave
+  ${NSD_GetState} $ExplorerEntriesBox $ExplorerEntries
 FunctionEnd
 
 Section "Orvane" SecProgram
@@ -138,6 +174,22 @@ Section "Command-line tool" SecTool
   File "${PROGRAM_DIR}\orvane-cli.txt"
 SectionEnd
 
+; The Explorer entries, for every user of the machine; the Send To
+; shortcut for the user who installs.
+Section "-Explorer entries"
+  ${If} $ExplorerEntries <> ${BST_CHECKED}
+    Return
+  ${EndIf}
+  StrCpy $0 '"$INSTDIR\${PROGRAM}.exe"'
+  WriteRegStr HKLM "${TYPE_VERBS}" "" "open"
+  WriteRegStr HKLM "${TYPE_VERBS}\open\command" "" '$0 /decode "%1"'
+  WriteRegStr HKLM "${TYPE_VERBS}\OrvaneDecode" "" "&Decode with Orvane"
+  WriteRegStr HKLM "${TYPE_VERBS}\OrvaneDecode\command" "" '$0 /decode "%1"'
+  WriteRegStr HKLM "${ENCRYPT_VERB}" "" "&Encrypt with Orvane"
+  WriteRegStr HKLM "${ENCRYPT_VERB}\command" "" '$0 /encrypt "%1"'
+  CreateShortCut "$SENDTO\${SENDTO_NAME}" "$INSTDIR\${PROGRAM}.exe" "/add"
+SectionEnd
+
 Section "-Size"
   ${GetSize} "$INSTDIR" "/S=0K" $0 $1 $2
   WriteRegDWORD HKLM "${UNINSTALL_KEY}" "EstimatedSize" $0
@@ -165,7 +217,7 @@ Function un.KeepSettingsPage
   !insertmacro MUI_HEADER_TEXT "Your settings and your files" "Orvane's settings can stay for a later installation."
   nsDialogs::Create 1018
   Pop $0
-  ${NSD_CreateLabel} 0 0 100% 60u "The program, its help file, the shortcuts Orvane made in the Start Menu, on the Desktop and in the Startup folder, its application path and the file type of encrypted files are removed.$\r$\n$\r$\nYour own files are never touched: every encrypted file and every plain file stays where it is, and Orvane decodes an encrypted file again with its key after a new installation."
+  ${NSD_CreateLabel} 0 0 100% 60u "The program, its help file, the shortcuts Orvane made in the Start Menu, on the Desktop and in the Startup folder, its entries in Explorer's menus and in Send To, its application path and the file type of encrypted files are removed.$\r$\n$\r$\nYour own files are never touched: every encrypted file and every plain file stays where it is, and Orvane decodes an encrypted file again with its key after a new installation."
   Pop $0
   ${NSD_CreateCheckbox} 0 70u 100% 24u "&Keep my Orvane settings (options, window places, access password) and the operation log"
   Pop $KeepSettingsBox
@@ -267,6 +319,49 @@ Function un.RemoveEncryptedFileTypes
   DeleteRegKey SHCTX "Software\Classes\${ENCRYPTED_TYPE}"
 FunctionEnd
 
+; Removes the verb key $4 when its command starts this installation's
+; program.
+Function un.RemoveVerb
+  ReadRegStr $0 HKLM "$4\command" ""
+  StrCpy $1 '"$INSTDIR\${PROGRAM}.exe" '
+  StrLen $2 $1
+  StrCpy $0 $0 $2
+  ${If} $0 == $1
+    DeleteRegKey HKLM $4
+  ${EndIf}
+FunctionEnd
+
+; Removes the Explorer entries that start this installation's program:
+; those of another copy of Orvane stay.
+Function un.RemoveExplorerEntries
+  StrCpy $4 "${TYPE_VERBS}\open"
+  Call un.RemoveVerb
+  StrCpy $4 "${TYPE_VERBS}\OrvaneDecode"
+  Call un.RemoveVerb
+  StrCpy $4 "${ENCRYPT_VERB}"
+  Call un.RemoveVerb
+  ; The default verb goes with the verb it names.
+  ReadRegStr $0 HKLM "${TYPE_VERBS}" ""
+  ReadRegStr $1 HKLM "${TYPE_VERBS}\open\command" ""
+  ${If} $0 == "open"
+  ${AndIf} $1 == ""
+    DeleteRegValue HKLM "${TYPE_VERBS}" ""
+  ${EndIf}
+  DeleteRegKey /ifempty HKLM "${TYPE_VERBS}"
+  DeleteRegKey /ifempty HKLM "Software\Classes\${ENCRYPTED_TYPE}"
+  DeleteRegKey /ifempty HKLM "Software\Classes\*\shell"
+
+  StrCpy $0 "$SENDTO\${SENDTO_NAME}"
+  ${If} ${FileExists} $0
+    Call un.ShortcutTarget
+    ${If} $1 == "$INSTDIR\${PROGRAM}.exe"
+      Delete $0
+    ${Else}
+      DetailPrint "Kept $0: it starts $1"
+    ${EndIf}
+  ${EndIf}
+FunctionEnd
+
 Section "Uninstall"
   Call un.WaitForOrvaneToEnd
 
@@ -291,6 +386,8 @@ Section "Uninstall"
   Call un.RemoveShortcut
   StrCpy $5 "Startup"
   Call un.RemoveShortcut
+
+  Call un.RemoveExplorerEntries
 
   ; The application path and the help folder, when they name this
   ; installation (the program writes its path in lower case).

@@ -8,10 +8,15 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
-#include "app/FileLists.h"
+#include "app/FileArrivals.h"
+#include "app/HandOff.h"
+#include "app/ListCommands.h"
+#include "app/ListEntries.h"
 #include "core/KeyHash.h"
 #include "tests/app/MainWindowFixture.h"
+#include "tests/support/TempFolder.h"
 #include "tests/settings/ScratchShellFolders.h"
 #include "tests/support/SheetPages.h"
 
@@ -115,6 +120,26 @@ TEST_F(AccessOptionsCommandsTest, ConfirmOffClosesAtOnce) {
   none.Run([&] { return SendMessageA(window_, WM_CLOSE, 0, 0); });
   EXPECT_TRUE(none.Passed()) << none.Report();
   EXPECT_FALSE(IsWindow(window_));
+}
+
+// Files handed over by another start while the exit question is open are
+// not dropped with the window: it stays and lists them.
+TEST_F(AccessOptionsCommandsTest, FilesHandedOverDuringTheExitQuestionKeepTheWindow) {
+  TempFolder folder("exit-hand-off");
+  const std::string handed = folder.MakeFile("handed.txt", "text");
+  DialogScript script;
+  script.Expect(kExitTitle, [&](HWND dialog) {
+    SwitchedFiles files;
+    files.target = FileTarget::Encrypt;
+    files.paths = {handed};
+    QueueFiles(files);
+    PressButton(dialog, IDOK);
+  });
+  script.Run([&] { return SendMessageA(window_, WM_CLOSE, 0, 0); });
+  EXPECT_TRUE(script.Passed()) << script.Report();
+  ASSERT_TRUE(IsWindow(window_));
+  PumpMessages(100);
+  EXPECT_EQ(Listed(IDC_ENCRYPT_LIST), std::vector<std::string>{handed});
 }
 
 }  // namespace

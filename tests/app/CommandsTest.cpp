@@ -14,7 +14,9 @@
 #include <string>
 #include <vector>
 
-#include "app/FileLists.h"
+#include "app/FileArrivals.h"
+#include "app/ListCommands.h"
+#include "app/ListEntries.h"
 #include "app/Startup.h"
 #include "tests/app/MainWindowFixture.h"
 #include "tests/support/TempFolder.h"

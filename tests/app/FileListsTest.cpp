@@ -16,8 +16,12 @@
 
 #include "context/AppContext.h"
 #include "app/CommandStates.h"
-#include "app/FileLists.h"
+#include "app/FileArrivals.h"
+#include "app/HandOff.h"
+#include "app/ListCommands.h"
+#include "app/ListEntries.h"
 #include "app/MainWindow.h"
+#include "app/Startup.h"
 #include "app/WideCalls.h"
 #include "resource.h"
 #include "settings/ProgramOptions.h"
@@ -969,6 +973,133 @@ TEST_F(FileListsTest, CommandStatesFollowListsSelectionsAndOptions) {
     EXPECT_EQ(MenuEnabled(IDM_HELP_SEARCH), help[0] != '\0');
   }
   lstrcpyA(App().paths.helpFile, helpFile.c_str());
+}
+
+// ---- Files named by a switch or handed over by another start ---------------
+
+// Files of a switch take the route of dropped files: the switch's list, or
+// for /add the list of each file's kind, with the same refusals and boxes,
+// and the status line of a drop.
+TEST_F(FileListsTest, SwitchedFilesTakeTheRouteOfDroppedFiles) {
+  const std::string plain = files_.MakeFile("plain.doc", "text");
+  const std::string other = files_.MakeFile("other.txt", "more");
+  const std::string encrypted = files_.MakeFile("sealed.(=doc=)", EncryptedBytes());
+  const std::string missing = files_.Path("gone.txt");
+  std::string upper = plain;
+  CharUpperA(&upper[0]);
+  const std::string alreadyEncrypted =
+      "\r\rThis file has already been encrypted.\rIt will not be added to the encryption list";
+  const std::string notEncrypted = "\r\rThis file has not been encrypted.\rIt will not be added to the decoding list";
+  const std::string duplicate = "\r\rThis file is already in the conversion list.\rIt will not be added to the list";
+  struct Box {
+    const char* caption;
+    std::string text;
+  };
+  struct Case {
+    const char* name;
+    std::string tail;
+    std::vector<std::string> encryptList, decodeList;
+    std::vector<Box> boxes;
+    std::string status;
+  };
+  const Case cases[] = {
+      {"encrypt", "/encrypt \"" + plain + "\" \"" + encrypted + "\"", {plain}, {},
+       {{"Encrypted File", "File: " + encrypted + alreadyEncrypted}}, "1 file" + std::string(kAddedToEncryption)},
+      {"decode, unquoted", "-DECODE " + encrypted + " " + plain, {}, {encrypted},
+       {{"File Not Encrypted", "File: " + plain + notEncrypted}}, "1 file added to the decoding list ..."},
+      {"add by kind", "/add \"" + plain + "\" \"" + encrypted + "\" \"" + missing + "\" \"" + other + "\"",
+       {plain, other}, {encrypted}, {{"File Not Found", "File: " + missing + "\r\rFile not found."}},
+       "2 files" + std::string(kAddedToEncryption)},
+      // A file named twice, the second time in other letters' case.
+      {"duplicate", "/encrypt \"" + plain + "\" \"" + upper + "\"", {plain}, {},
+       {{"Duplicate File", "File: " + upper + duplicate}}, "1 file" + std::string(kAddedToEncryption)},
+      {"add, the duplicate looked for in the list of its kind", "/add \"" + encrypted + "\" \"" + encrypted + "\"",
+       {}, {encrypted}, {{"Duplicate File", "File: " + encrypted + duplicate}},
+       "1 file added to the decoding list ..."},
+      {"no files", "/add", {}, {}, {}, "0 files" + std::string(kAddedToEncryption)},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    SendMessageA(encrypt_, LVM_DELETEALLITEMS, 0, 0);
+    SendMessageA(decode_, LVM_DELETEALLITEMS, 0, 0);
+    DialogScript script;
+    for (const Box& box : c.boxes) script.Expect(box.caption, Answer(box.text, IDOK));
+    script.Run([&] {
+      EXPECT_EQ(ReadCommandLine(c.tail.c_str(), &options_), 1);
+      PumpMessages(100);
+      return 0;
+    });
+    EXPECT_TRUE(script.Passed()) << script.Report();
+    EXPECT_EQ(Paths(encrypt_), c.encryptList);
+    EXPECT_EQ(Paths(decode_), c.decodeList);
+    EXPECT_EQ(StatusText(), c.status);
+    // A switch keeps the command line's path out of "FileSpec".
+    EXPECT_STREQ(options_.FileSpec, "");
+  }
+}
+
+// A relative name is made full against the folder of the start that named
+// it: the copy that lists it may stand elsewhere.
+TEST_F(FileListsTest, SwitchedRelativeNamesAreListedFull) {
+  const std::string plain = files_.MakeFile("near.doc", "text");
+  ASSERT_TRUE(SetCurrentDirectoryA(files_.Path("").c_str()));
+  ASSERT_EQ(ReadCommandLine("/encrypt near.doc", &options_), 1);
+  PumpMessages(100);
+  EXPECT_EQ(Paths(encrypt_), std::vector<std::string>{plain});
+}
+
+// Files wait while a run holds the lists or a box holds the window, and are
+// listed once that is over, in the order they came.
+TEST_F(FileListsTest, WaitingFilesWaitForTheRunAndForBoxes) {
+  const std::string first = files_.MakeFile("first.doc", "text");
+  const std::string second = files_.MakeFile("second.doc", "text");
+
+  options_.Busy = kEncrypting;
+  ASSERT_EQ(ReadCommandLine(("/encrypt " + first).c_str(), &options_), 1);
+  PumpMessages(100);
+  EXPECT_TRUE(Paths(encrypt_).empty());
+  options_.Busy = kIdle;
+  PostWaitingFiles();  // as the run's end does
+  PumpMessages(100);
+  EXPECT_EQ(Paths(encrypt_), std::vector<std::string>{first});
+
+  EnableWindow(window_, FALSE);
+  ASSERT_EQ(ReadCommandLine(("/encrypt " + second).c_str(), &options_), 1);
+  PumpMessages(100);
+  EXPECT_EQ(Paths(encrypt_), std::vector<std::string>{first});
+  EnableWindow(window_, TRUE);
+  PumpMessages(100);
+  EXPECT_EQ(Paths(encrypt_), (std::vector<std::string>{first, second}));
+}
+
+// The hand-off window takes a block from another process only whole and
+// well formed; what it takes is listed.
+TEST_F(FileListsTest, HandOffWindowTakesOnlyWellFormedBlocks) {
+  ASSERT_EQ(OpenHandOffWindow(GetModuleHandleA(nullptr)), 1);
+  HWND receiver = FindWindowA(kHandOffClass, nullptr);
+  ASSERT_NE(receiver, nullptr);
+  EXPECT_FALSE(IsWindowVisible(receiver));
+  const std::string plain = files_.MakeFile("handed.doc", "text");
+  auto send = [&](ULONG_PTR tag, std::string block) {
+    COPYDATASTRUCT data = {tag, static_cast<DWORD>(block.size()), block.empty() ? nullptr : &block[0]};
+    return SendMessageA(receiver, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data));
+  };
+  const std::string good = "E" + plain + std::string(2, '\0');
+  EXPECT_EQ(send(0x12345678, good), FALSE);                          // another program's block
+  EXPECT_EQ(send(0x4F525646, good.substr(0, good.size() - 1)), FALSE);  // cut short
+  EXPECT_EQ(send(0x4F525646, ""), FALSE);
+  PumpMessages(60);
+  EXPECT_TRUE(Paths(encrypt_).empty());
+
+  SwitchedFiles files;
+  files.target = FileTarget::Encrypt;
+  files.paths = {plain};
+  EXPECT_EQ(HandFilesOver(receiver, files), 1);
+  PumpMessages(100);
+  EXPECT_EQ(Paths(encrypt_), std::vector<std::string>{plain});
+
+  CloseHandOffWindow();
+  EXPECT_EQ(FindWindowA(kHandOffClass, nullptr), nullptr);
 }
 
 }  // namespace

@@ -7,15 +7,19 @@
 #include <commctrl.h>
 #include <prsht.h>
 
+#include <algorithm>
+#include <memory>
 #include <set>
 #include <string>
 #include <tuple>
+#include <vector>
 
 #include "core/KeyHash.h"
 #include "resource.h"
 #include "settings/SettingsStore.h"
 #include "tests/settings/RegistryFixture.h"
 #include "tests/support/ProgramProcess.h"
+#include "tests/support/TempFolder.h"
 
 namespace {
 
@@ -315,6 +319,168 @@ TEST_F(ProgramTest, AccessPassword) {
     EXPECT_EQ(program.ExitCode(), 0);
     EXPECT_EQ(Raw("Options", "Code").number, static_cast<DWORD>(KeyHash("Gate 1998")));
   }
+}
+
+// ---- Files handed to the running copy ---------------------------------------
+
+using Paths = std::vector<std::string>;
+
+std::string Quoted(const std::string& path) { return "\"" + path + "\""; }
+
+std::string EncryptedBytes() { return "OrvaneHdrBlk" + std::string(400, 'x'); }
+
+// A box of the program (a dialog: the main window bears the same title).
+HWND ProgramBox(const ::Program& program, const char* caption) {
+  HWND box = nullptr;
+  WaitFor([&] { return (box = FindProcessWindow(program.Id(), "#32770", caption)) != nullptr || program.Ended(); });
+  return box;
+}
+
+// A second start with files, while the first copy shows its main window:
+// the files are listed there, by the list each switch names, the refusals
+// shown there as for a drop; the second start ends at once.
+TEST_F(ProgramTest, SecondStartHandsItsFilesToTheMainWindow) {
+  SetText("Options", "FileSpec", "");  // no first run
+  TempFolder files("handed");
+  const std::string plain = files.MakeFile("My Report.doc", "text");
+  const std::string encrypted = files.MakeFile("sealed.(=doc=)", EncryptedBytes());
+  const std::string missing = files.Path("gone.doc");
+  Program first;
+  HWND window = first.MainWindow();
+  ASSERT_NE(window, nullptr);
+
+  Program second("/add " + Quoted(plain) + " " + Quoted(encrypted));
+  EXPECT_EQ(second.ExitCode(), 0);
+  ASSERT_TRUE(WaitForListed(window, IDC_DECODE_LIST, 1));
+  EXPECT_EQ(ListedPaths(window, IDC_ENCRYPT_LIST), Paths{plain});
+  EXPECT_EQ(ListedPaths(window, IDC_DECODE_LIST), Paths{encrypted});
+
+  // A file that cannot be listed gets its message in the first copy.
+  Program third("-ENCRYPT " + missing);
+  EXPECT_EQ(third.ExitCode(), 0);
+  HWND box = ProgramBox(first, "File Not Found");
+  ASSERT_NE(box, nullptr);
+  EXPECT_EQ(BoxText(box), "File: " + missing + "\r\rFile not found.");
+  Press(box, IDOK);
+  EXPECT_EQ(CountMainWindows(), 1);
+  EXPECT_EQ(ListedPaths(window, IDC_ENCRYPT_LIST), Paths{plain});
+}
+
+// While the first copy is in its start-up dialogs, handed files wait and
+// are listed once the main window exists; a refused password lists
+// nothing and no main window ever appears.
+TEST_F(ProgramTest, FilesHandedDuringTheStartUpDialogsWaitForTheMainWindow) {
+  struct Case {
+    const char* name;
+    const char* dialog;
+    bool password;
+    bool granted;
+  };
+  const Case cases[] = {
+      {"first-run options sheet", " Orvane Options", false, true},
+      {"access password granted", " Orvane Access Password", true, true},
+      {"access password refused", " Orvane Access Password", true, false},
+  };
+  TempFolder files("handed-start");
+  const std::string encrypted = files.MakeFile("sealed.(=txt=)", EncryptedBytes());
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    DeleteKeyTree(HKEY_CURRENT_USER, kOrvaneSettingsRoot);
+    if (c.password) {
+      SetText("Options", "FileSpec", "");
+      SetNumber("Options", "Code", static_cast<DWORD>(KeyHash("Gate 1998")));
+    }
+    Program first;
+    HWND dialog = ProgramBox(first, c.dialog);
+    ASSERT_NE(dialog, nullptr);
+
+    Program second("/decode " + Quoted(encrypted));
+    EXPECT_EQ(second.ExitCode(), 0);
+    EXPECT_EQ(CountMainWindows(), 0);
+    EXPECT_TRUE(WaitFor([&] { return GetForegroundWindow() == dialog; }));
+    if (!c.granted) {
+      Press(dialog, IDCANCEL);
+      EXPECT_EQ(first.ExitCode(), 0);
+      EXPECT_EQ(CountMainWindows(), 0);
+      continue;
+    }
+    if (c.password) {
+      SetDlgItemTextA(dialog, IDC_PASSWORD, "Gate 1998");
+      Press(dialog, IDOK);
+    } else {
+      Press(dialog, IDCANCEL);
+    }
+    HWND window = first.MainWindow();
+    ASSERT_NE(window, nullptr);
+    ASSERT_TRUE(WaitForListed(window, IDC_DECODE_LIST, 1));
+    EXPECT_EQ(ListedPaths(window, IDC_DECODE_LIST), Paths{encrypted});
+    EXPECT_EQ(CountMainWindows(), 1);
+  }
+}
+
+// While a conversion runs (held here by the box of a file that fails),
+// handed files wait and are listed after the run, as a drop would be.
+TEST_F(ProgramTest, FilesHandedDuringARunAreListedAfterIt) {
+  SetText("Options", "FileSpec", "");
+  TempFolder files("handed-run");
+  const std::string locked = files.MakeFile("locked.txt", "text");
+  const std::string later = files.MakeFile("later.txt", "more");
+  Program first("/encrypt " + Quoted(locked));
+  HWND window = first.MainWindow();
+  ASSERT_NE(window, nullptr);
+  ASSERT_TRUE(WaitForListed(window, IDC_ENCRYPT_LIST, 1));
+  SetFileAttributesA(locked.c_str(), FILE_ATTRIBUTE_READONLY);
+
+  PostMessageA(window, WM_COMMAND, MAKEWPARAM(IDM_ENCRYPT, 0), 0);
+  HWND key = ProgramBox(first, " File Encryption Key");
+  ASSERT_NE(key, nullptr);
+  SetDlgItemTextA(key, IDC_KEY_TEXT, "Harbour lights 7");
+  SetDlgItemTextA(key, IDC_KEY_CONFIRM, "Harbour lights 7");
+  Press(key, IDOK);
+  HWND box = ProgramBox(first, "Orvane");
+  ASSERT_NE(box, nullptr);
+  EXPECT_NE(BoxText(box).find("write-protected"), std::string::npos);
+
+  Program second("/encrypt " + Quoted(later));
+  EXPECT_EQ(second.ExitCode(), 0);
+  Sleep(300);
+  EXPECT_EQ(ListedPaths(window, IDC_ENCRYPT_LIST), Paths{locked});
+  Press(box, IDOK);
+  ASSERT_TRUE(WaitForListed(window, IDC_ENCRYPT_LIST, 2));
+  EXPECT_EQ(ListedPaths(window, IDC_ENCRYPT_LIST), (Paths{locked, later}));
+  SetFileAttributesA(locked.c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+// Twenty copies started at once, one file each, as Explorer starts them:
+// one main window, every file listed exactly once.
+TEST_F(ProgramTest, TwentyCopiesStartedAtOnceListEveryFileOnce) {
+  SetText("Options", "FileSpec", "");
+  TempFolder files("handed-many");
+  Paths paths;
+  for (int i = 0; i < 20; ++i) paths.push_back(files.MakeFile("file" + std::to_string(i) + ".doc", "text"));
+  std::vector<std::unique_ptr<Program>> copies;
+  for (const std::string& path : paths) copies.push_back(std::make_unique<Program>("/encrypt " + Quoted(path)));
+
+  HWND window = nullptr;
+  ASSERT_TRUE(WaitFor([&] { return (window = FindWindowA("OrvaneAppClass", nullptr)) != nullptr; }));
+  DWORD owner = 0;
+  GetWindowThreadProcessId(window, &owner);
+  const Program* first = nullptr;
+  for (const auto& copy : copies) {
+    if (copy->Id() == owner) first = copy.get();
+  }
+  ASSERT_NE(first, nullptr);
+  for (const auto& copy : copies) {
+    if (copy.get() != first) {
+      EXPECT_EQ(copy->ExitCode(), 0);
+    }
+  }
+  ASSERT_TRUE(WaitForListed(window, IDC_ENCRYPT_LIST, 20));
+  Paths listed = ListedPaths(window, IDC_ENCRYPT_LIST);
+  std::sort(listed.begin(), listed.end());
+  std::sort(paths.begin(), paths.end());
+  EXPECT_EQ(listed, paths);
+  EXPECT_EQ(CountMainWindows(), 1);
 }
 
 }  // namespace

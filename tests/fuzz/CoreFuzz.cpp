@@ -1,5 +1,5 @@
-// Fuzz target for every part of the core that reads bytes from a file or a
-// name from the user: header recognition, key check, stored path and its
+// Fuzz target for every part of the core that reads bytes from a file, a
+// name from the user, a command line or a block from another process: header recognition, key check, stored path and its
 // extension, and every name function; and for what the command-line tool
 // makes of such bytes: its description of a header and the escaping of
 // outside texts for JSON and the terminal. Each result is checked against the
@@ -21,6 +21,7 @@
 #include "cli/Texts.h"
 #include "core/FileHeader.h"
 #include "core/FileNames.h"
+#include "core/FileSwitches.h"
 
 namespace {
 
@@ -261,6 +262,25 @@ std::string TextAt(const unsigned char* bytes, std::size_t count, std::size_t& a
 
 }  // namespace
 
+// The hand-off block of another process, and the same bytes as a command
+// line: a block is taken only as it would have been packed, and no path
+// read from either is empty or holds a quote or a NUL.
+void CheckHandOff(const unsigned char* bytes, std::size_t count) {
+    SwitchedFiles files;
+    if (UnpackHandedFiles(bytes, count, files)) {
+        Check(PackHandedFiles(files) == std::string(reinterpret_cast<const char*>(bytes), count),
+              "a hand-off block is taken only as packed");
+    }
+    const std::string tail(reinterpret_cast<const char*>(bytes), count);
+    SwitchedFiles switched;
+    if (ReadFileSwitch(tail.c_str(), switched)) {
+        for (const std::string& path : switched.paths) {
+            Check(!path.empty() && path.find('"') == std::string::npos && path.find('\0') == std::string::npos,
+                  "a switch's paths are whole names");
+        }
+    }
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     std::uint32_t jobKey = 0;
     if (size >= 4) {
@@ -271,6 +291,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     CheckHeader(data, size, jobKey);
     CheckDescription(data, size, size + (jobKey & 0xFFFF), jobKey);
     CheckTexts(std::string(reinterpret_cast<const char*>(data), size));
+    CheckHandOff(data, size);
 
     std::size_t at = size < kHeaderSize ? size : kHeaderSize;
     const std::string plain = TextAt(data, size, at);

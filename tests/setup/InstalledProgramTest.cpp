@@ -13,8 +13,11 @@
 #include <commdlg.h>
 #include <dlgs.h>
 #include <prsht.h>
+#include <shellapi.h>
 
+#include <algorithm>
 #include <string>
+#include <vector>
 
 #include "resource.h"
 #include "tests/settings/RegistryFixture.h"
@@ -99,6 +102,91 @@ TEST(InstalledProgram, StartsFromItsRegistrationAndLeavesItsTraces) {
                       std::string("Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\") + ORVANE_PROGRAM_FILE, "")
                   .found);
   EXPECT_EQ(ReadRaw(HKEY_CLASSES_ROOT, ".(=txt=)", "").text, "Encrypted File");
+}
+
+// Explorer's entries, as the setup program wrote them: a double-click
+// ("open", as Explorer asks for it) on the encrypted file starts Orvane
+// with it in the decoding list; "Encrypt with Orvane" (its command, as
+// Explorer runs it: this Explorer does not offer the verbs of every file
+// to ShellExecute) on three files at once lists all three, in the one copy
+// that runs. The user's file is not changed.
+// Ends a copy of Orvane that a failed test left open: the check script
+// waits for every process of the prefix.
+struct EndsOrvane {
+  ~EndsOrvane() {
+    HWND window = FindWindowA("OrvaneAppClass", nullptr);
+    DWORD process = 0;
+    if (window) GetWindowThreadProcessId(window, &process);
+    HANDLE handle = process ? OpenProcess(PROCESS_TERMINATE, FALSE, process) : nullptr;
+    if (handle) {
+      TerminateProcess(handle, 99);
+      CloseHandle(handle);
+    }
+  }
+};
+
+TEST(InstalledProgram, ExplorerEntriesListTheirFiles) {
+  EndsOrvane endsOrvane;
+  const std::string encrypted = std::string(kUserFolder) + "\\report.(=txt=)";
+  ASSERT_TRUE(FileExists(encrypted));
+  const auto opened = reinterpret_cast<INT_PTR>(
+      ShellExecuteA(nullptr, "open", encrypted.c_str(), nullptr, nullptr, SW_SHOWNORMAL));
+  ASSERT_GT(opened, 32) << "no program opens an encrypted file";
+  HWND window = nullptr;
+  ASSERT_TRUE(WaitFor([&] { return (window = FindWindowA("OrvaneAppClass", nullptr)) && IsWindowVisible(window); }));
+  ASSERT_TRUE(WaitForListed(window, IDC_DECODE_LIST, 1));
+  EXPECT_EQ(ListedPaths(window, IDC_DECODE_LIST), std::vector<std::string>{encrypted});
+
+  const std::string folder = std::string(kUserFolder) + "\\three";
+  CreateDirectoryA(folder.c_str(), nullptr);
+  std::vector<std::string> plain;
+  for (const char* name : {"a.txt", "b b.txt", "c.txt"}) {
+    plain.push_back(folder + "\\" + name);
+    HANDLE file = CreateFileA(plain.back().c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                              nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    CloseHandle(file);
+  }
+  // Explorer runs the verb's command with each file for "%1", all at once.
+  std::string command = ReadRaw(HKEY_CLASSES_ROOT, "*\\shell\\OrvaneEncrypt\\command", "").text;
+  const size_t file = command.find("%1");
+  ASSERT_NE(file, std::string::npos) << command;
+  std::vector<PROCESS_INFORMATION> starts;
+  for (const std::string& path : plain) {
+    std::string line = command;
+    line.replace(file, 2, path);
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info = {};
+    EXPECT_TRUE(CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info))
+        << line;
+    if (info.hProcess) starts.push_back(info);
+  }
+  for (const PROCESS_INFORMATION& info : starts) {
+    EXPECT_EQ(WaitForSingleObject(info.hProcess, kProgramWaitMs), WAIT_OBJECT_0);
+    CloseHandle(info.hThread);
+    CloseHandle(info.hProcess);
+  }
+  ASSERT_TRUE(WaitForListed(window, IDC_ENCRYPT_LIST, 3));
+  std::vector<std::string> listed = ListedPaths(window, IDC_ENCRYPT_LIST);
+  std::sort(listed.begin(), listed.end());
+  EXPECT_EQ(listed, plain);
+  EXPECT_EQ(FindWindowExA(nullptr, window, "OrvaneAppClass", nullptr), nullptr);
+
+  // Closed as the user does: the exit question, then the one about the
+  // files still listed.
+  PostMessageA(window, WM_CLOSE, 0, 0);
+  DWORD process = 0;
+  GetWindowThreadProcessId(window, &process);
+  HWND question = nullptr;
+  ASSERT_TRUE(WaitFor([&] { return (question = FindProcessWindow(process, "#32770", " Exit Orvane for Windows 95/NT")); }));
+  Press(question, IDOK);
+  HWND listedQuestion = nullptr;
+  ASSERT_TRUE(WaitFor([&] { return (listedQuestion = FindProcessWindow(process, "#32770", "Orvane")); }));
+  Press(listedQuestion, IDYES);
+  EXPECT_TRUE(WaitFor([&] { return !IsWindow(window); }));
+  for (const std::string& path : plain) DeleteFileA(path.c_str());
+  RemoveDirectoryA(folder.c_str());
 }
 
 struct TitleSearch {

@@ -3,15 +3,19 @@
 # its own (under the build folder, beside the tests' prefix, which it leaves
 # alone), on the display of the started Wine session:
 #
-#   1. a silent install puts every file in place and registers the
-#      uninstaller, and nothing else;
+#   1. a silent install puts every file in place, registers the
+#      uninstaller and adds Orvane to Explorer (the verbs of encrypted files
+#      and of every file, the Send To shortcut), and nothing else;
 #   2. the installed program starts and shows its main window, makes its
-#      three shortcuts and encrypts a file of the user's
+#      three shortcuts and encrypts a file of the user's; then Explorer's
+#      entries list files in it: the encrypted file opened through its
+#      registered verb, three files through "Encrypt with Orvane" at once
 #      (installed_program_tests);
 #   3. a silent uninstall leaves nothing of Orvane but what it keeps by
 #      default (the per-user settings and the operation log), and the user's
-#      encrypted file as it was;
-#   4. after a second silent install, the uninstaller run through its pages
+#      encrypted file as it was: no Explorer entry is left;
+#   4. after a second silent install, told to leave the Explorer entries
+#      out (which it does), the uninstaller run through its pages
 #      with "Keep my settings" unticked leaves nothing of Orvane at all but
 #      the user's file (installed_program_tests again).
 # Before and after each step it lists Orvane's traces in the registry and on
@@ -119,6 +123,18 @@ settle
 traces 1-installed "after the silent install"
 package_lines=("^C:/Program Files/Norvik Studio/$" "^$folder$" "^${folder}uninstall\.exe$")
 for file in "$package"/*; do package_lines+=("^$folder$(basename "$file")$"); done
+# Explorer's entries: the encrypted file type's verbs ("open", the default,
+# and "Decode with Orvane"), "Encrypt with Orvane" on every file, and the
+# Send To shortcut.
+type_verbs='^HKLM\\Software\\Classes\\Encrypted File'
+every_file='^HKLM\\Software\\Classes\\\*\\shell\\OrvaneEncrypt'
+runs="\"\\\\\"C:.*$program_file\\\\\""
+explorer_entries=('/SendTo/Orvane\.lnk$' "$type_verbs$" "$type_verbs\\\\shell$" "$type_verbs\\\\shell: @=\"open\"$"
+  "$type_verbs\\\\shell\\\\\\(open\\|OrvaneDecode\\)\\(\\\\command\\)\\?$"
+  "$type_verbs\\\\shell\\\\OrvaneDecode: @=\"&Decode with Orvane\"$"
+  "$type_verbs\\\\shell\\\\\\(open\\|OrvaneDecode\\)\\\\command: @=$runs /decode \\\\\"%1\\\\\"\"$"
+  "$every_file\\(\\\\command\\)\\?$" "$every_file: @=\"&Encrypt with Orvane\"$"
+  "$every_file\\\\command: @=$runs /encrypt \\\\\"%1\\\\\"\"$")
 expect_exactly 1-installed "${package_lines[@]}" "$uninstall_key$" \
   "$uninstall_key: \"DisplayName\"=\"Orvane [0-9.]*\( (64-bit)\)\?\"$" \
   "$uninstall_key: \"DisplayVersion\"=\"[0-9.]*\"$" \
@@ -128,7 +144,7 @@ expect_exactly 1-installed "${package_lines[@]}" "$uninstall_key$" \
   "$uninstall_key: \"InstallLocation\"=\"C:.*Norvik Studio.*Orvane\"$" \
   "$uninstall_key: \"UninstallString\"=\".*uninstall\.exe..\"$" \
   "$uninstall_key: \"QuietUninstallString\"=\".*uninstall\.exe.. /S\"$" \
-  "$uninstall_key: \"No\(Modify\|Repair\)\"=dword:00000001$"
+  "$uninstall_key: \"No\(Modify\|Repair\)\"=dword:00000001$" "${explorer_entries[@]}"
 installed=$WINEPREFIX/drive_c/${folder#C:/}
 for file in "$package"/*; do
   cmp -s "$file" "$installed/$(basename "$file")" || fail "installed $(basename "$file") differs from the one the setup carries"
@@ -161,9 +177,15 @@ expect_exactly 3-uninstalled "${kept[@]}"
 [ "$(sha256sum < "$WINEPREFIX/drive_c/My Files/report.(=txt=)")" = "$user_sum" ] ||
   fail "the user's encrypted file changed"
 
-echo "==== 4. Silent install again, then the uninstaller's pages with the settings not kept"
-in_prefix "Z:$setup" /S || fail "the second install ended with exit status $?"
+echo "==== 4. Silent install again without the Explorer entries, then the uninstaller's pages with the settings not kept"
+in_prefix "Z:$setup" /S /NOEXPLORER || fail "the second install ended with exit status $?"
 settle
+traces 4-installed "after the install without the Explorer entries"
+args=()
+for pattern in "${explorer_entries[@]}"; do args+=(-e "$pattern"); done
+while IFS= read -r line; do
+  fail "4-installed: an Explorer entry although it was left out: $line"
+done < <(grep "${args[@]}" "$work/4-installed.txt" || true)
 in_prefix "Z:$driver" --gtest_color=no --gtest_filter=Uninstaller.* || fail "the uninstaller's pages failed"
 settle
 traces 4-removed "after the uninstall that removes the settings"

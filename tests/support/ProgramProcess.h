@@ -10,6 +10,7 @@
 #include <prsht.h>
 
 #include <string>
+#include <vector>
 
 #include "resource.h"
 
@@ -66,7 +67,10 @@ class Program {
   }
   ~Program() {
     if (!started_) return;
-    if (WaitForSingleObject(info_.hProcess, 0) == WAIT_TIMEOUT) TerminateProcess(info_.hProcess, 99);
+    // Waited for, so that the next start does not find it still ending.
+    if (WaitForSingleObject(info_.hProcess, 0) == WAIT_TIMEOUT && TerminateProcess(info_.hProcess, 99)) {
+      WaitForSingleObject(info_.hProcess, kProgramWaitMs);
+    }
     CloseHandle(info_.hThread);
     CloseHandle(info_.hProcess);
   }
@@ -105,6 +109,46 @@ class Program {
   BOOL started_ = FALSE;
   PROCESS_INFORMATION info_ = {};
 };
+
+// The paths listed in list `listId` of the program's main window `mainWindow`, read
+// through the list as any other program would: the item structure and the
+// text go through memory in the program's process.
+inline std::vector<std::string> ListedPaths(HWND mainWindow, int listId) {
+  std::vector<std::string> paths;
+  HWND list = GetDlgItem(mainWindow, listId);
+  DWORD owner = 0;
+  GetWindowThreadProcessId(mainWindow, &owner);
+  // A window still being made has no lists yet: none listed.
+  if (!list) return paths;
+  HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, owner);
+  if (!process) {
+    ADD_FAILURE() << "the program's process cannot be reached";
+    return paths;
+  }
+  constexpr SIZE_T kTextSize = 1024;
+  auto* remote = static_cast<char*>(VirtualAllocEx(process, nullptr, sizeof(LVITEMA) + kTextSize, MEM_COMMIT,
+                                                   PAGE_READWRITE));
+  const int count = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
+  for (int i = 0; remote && i < count; ++i) {
+    LVITEMA item = {};
+    item.iSubItem = 0;
+    item.pszText = remote + sizeof(LVITEMA);
+    item.cchTextMax = kTextSize;
+    char text[kTextSize] = "";
+    if (!WriteProcessMemory(process, remote, &item, sizeof item, nullptr)) break;
+    SendMessageA(list, LVM_GETITEMTEXTA, i, reinterpret_cast<LPARAM>(remote));
+    ReadProcessMemory(process, remote + sizeof(LVITEMA), text, sizeof text - 1, nullptr);
+    paths.push_back(text);
+  }
+  if (remote) VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+  CloseHandle(process);
+  return paths;
+}
+
+// Waits until list `listId` of the main window holds `count` entries.
+inline bool WaitForListed(HWND mainWindow, int listId, size_t count) {
+  return WaitFor([&] { return ListedPaths(mainWindow, listId).size() >= count; });
+}
 
 // The text of a message box of the program.
 inline std::string BoxText(HWND box) {

@@ -1,6 +1,7 @@
-// The conversion lists: entries, the index of their paths, and the ways in
-// and out of a list with their messages and questions.
-#include "app/FileLists.h"
+// The ways files arrive in a list: dropped, chosen in the add-files dialog,
+// named on the command line or handed over by another copy. Every one goes
+// through AddCandidate, with the same checks and messages.
+#include "app/FileArrivals.h"
 
 #include <commdlg.h>
 #include <shlobj.h>
@@ -9,122 +10,23 @@
 #include <cstring>
 #include <algorithm>
 #include <initializer_list>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "app/CommandStates.h"
-#include "app/ListIndex.h"
+#include "app/ListEntries.h"
 #include "app/MainWindow.h"
 #include "ui/WindowPlacement.h"
 #include "engine/CandidateChecks.h"
 #include "engine/FileAccess.h"
 #include "resource.h"
-#include "ui/FileProperties.h"
 #include "ui/Messages.h"
 #include "ui/TemplateWriter.h"
 #include "ui/TextRoutines.h"
 
 namespace {
 
-int ItemCount(HWND list) { return static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0)); }
-
-void ReadItemText(HWND list, int index, char (&path)[kPathSize]) {
-  path[0] = '\0';
-  LVITEMA item = {};
-  item.iSubItem = 0;
-  item.pszText = path;
-  item.cchTextMax = kPathSize;
-  SendMessageA(list, LVM_GETITEMTEXTA, index, reinterpret_cast<LPARAM>(&item));
-}
-
-// ---- Entries ---------------------------------------------------------------
-
-constexpr const char* kMonths[12] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
-                                     "Jly", "Aug", "Sep", "Oct", "Nov", "Dec"};
-
-// "3-Jly-1998 - 2:05 PM" for a UTC file time; empty when it cannot be
-// converted.
-void FormatListDate(const FILETIME& time, char (&text)[kPathSize]) {
-  text[0] = '\0';
-  FILETIME local;
-  SYSTEMTIME t;
-  if (!FileTimeToLocalFileTime(&time, &local) || !FileTimeToSystemTime(&local, &t)) return;
-  if (t.wMonth < 1 || t.wMonth > 12) return;
-  const unsigned hour = t.wHour % 12 == 0 ? 12u : t.wHour % 12u;
-  std::snprintf(text, sizeof text, "%u-%s-%u - %u:%02u %s", static_cast<unsigned>(t.wDay), kMonths[t.wMonth - 1],
-                static_cast<unsigned>(t.wYear), hour, static_cast<unsigned>(t.wMinute), t.wHour < 12 ? "AM" : "PM");
-}
-
-void SetSubItemText(HWND list, int index, int column, const char* text) {
-  LVITEMA item = {};
-  item.iSubItem = column;
-  item.pszText = const_cast<char*>(text);
-  SendMessageA(list, LVM_SETITEMTEXTA, index, reinterpret_cast<LPARAM>(&item));
-}
-
-// Appends the entry of `path` with its size and date; returns its index,
-// or -1 when the list could not take it.
-int InsertEntry(HWND list, const char* path) {
-  LVITEMA item = {};
-  item.mask = LVIF_TEXT;
-  item.iItem = ItemCount(list);
-  item.pszText = const_cast<char*>(path);
-  const int index = static_cast<int>(SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
-  if (index < 0) return index;
-
-  WIN32_FIND_DATAA found;
-  if (FindFileEntry(path, found)) {
-    char text[kPathSize];
-    std::snprintf(text, sizeof text, "%u", static_cast<unsigned>(found.nFileSizeLow));
-    SetSubItemText(list, index, 1, text);
-    FormatListDate(found.ftLastWriteTime, text);
-    SetSubItemText(list, index, 2, text);
-  }
-  return index;
-}
-
-// ---- The two lists of the main window --------------------------------------
-
-HWND ListOf(HWND mainWindow, bool encryptList) { return MainWindowList(mainWindow, encryptList); }
-
-LONG& SelectionOf(ProgramOptions& options, bool encryptList) {
-  return encryptList ? options.EncryptSelection : options.DecodeSelection;
-}
-
-// What differs between the two lists in their actions.
-struct ListTexts {
-  UINT addHint, removeHint, clearHint;
-  UINT filter, title;
-  UINT addedStatus;
-  const char* name;  // in the remove question
-  const char* clearCaption;
-  const char* clearQuestion;
-};
-
-constexpr ListTexts kEncryptTexts = {
-    IDS_HINT_ENCRYPT_ADD, IDS_HINT_ENCRYPT_REMOVE, IDS_HINT_ENCRYPT_CLEAR, IDS_ENCRYPT_FILES_FILTER,
-    IDS_ENCRYPT_FILES_TITLE, IDS_ADDED_TO_ENCRYPT_LIST, "encryption", "Clear Encryption List",
-    "\rThere %s %d file%s listed for encryption\r\rAre you sure you want to clear the list?"};
-constexpr ListTexts kDecodeTexts = {
-    IDS_HINT_DECODE_ADD, IDS_HINT_DECODE_REMOVE, IDS_HINT_DECODE_CLEAR, IDS_DECODE_FILES_FILTER,
-    IDS_DECODE_FILES_TITLE, IDS_ADDED_TO_DECODE_LIST, "decoding", "Clear Decoding List",
-    "\rThere %s %d file%s listed for decoding\r\rAre you sure you want to clear the list?"};
-
-// The list's selection, or -1 for none; a selection that no longer names an
-// entry (its entry went without this program's bookkeeping) is dropped.
-LONG ValidSelection(ProgramOptions& options, bool encryptList, HWND list) {
-  LONG& selection = SelectionOf(options, encryptList);
-  if (selection < -1 || selection >= ItemCount(list)) selection = -1;
-  return selection;
-}
-
-const ListTexts& TextsOf(bool encryptList) { return encryptList ? kEncryptTexts : kDecodeTexts; }
-
-const char* Plural(int count) { return count == 1 ? "" : "s"; }
-
-// The list whose drawing a ListFilling holds back, if any. The refresh of
-// the commands after each of its notifications waits for it to be shown.
-HWND heldList = nullptr;
 
 // Files added one after another show four times a second instead of one
 // by one. A visible list redraws its scroll bar for every entry it takes,
@@ -159,7 +61,7 @@ class ListFilling {
   void Add(const char* path) {
     if (!held_) SendMessageA(list_, WM_SETREDRAW, FALSE, 0);
     held_ = true;
-    heldList = list_;
+    HoldList(list_);
     // Scrolling waits for the list to be shown: a list with a scroll bar
     // redraws it for every scroll.
     last_ = InsertEntry(list_, path);
@@ -171,7 +73,7 @@ class ListFilling {
   void Show() {
     const DWORD start = GetTickCount();
     if (held_) {
-      heldList = nullptr;
+      HoldList(nullptr);
       held_ = false;
       UpdateCommandStates(mainWindow_, &options_);
       // The list invalidates itself when its drawing is allowed again, and
@@ -212,35 +114,51 @@ class ListFilling {
 
 ListFilling* ListFilling::current_ = nullptr;
 
-// Adds one file by the rules every way in shares: a path the list cannot
-// hold, a duplicate, a file the candidate checks refuse and a file of the
-// other list stay out, each after its message. Returns 1 when the file was
-// added.
-int AddCandidate(HWND mainWindow, const ProgramOptions& options, ListFilling& filling, bool encryptList,
+// The one route in: adds one file by the rules every way in shares. A path
+// the list cannot hold, a duplicate, a file the candidate checks refuse and
+// a file of the other list stay out, each after its message. With
+// `encryptList` unset the file goes to the list of its kind, which the
+// duplicate check then looks at; `filling` is then asked for that list.
+// Returns 1 when the file was added.
+template <class Filling>
+int AddCandidate(HWND mainWindow, const ProgramOptions& options, Filling&& fillingOf, const bool* encryptList,
                  const char* path) {
   // Never cut: a shortened path would name another file, or none.
   if (std::strlen(path) >= kPathSize) {
-    filling.Show();
+    if (encryptList) fillingOf(*encryptList).Show();
     return ShowMessage(mainWindow, IDS_PROGRAM_NAME, IDS_PATH_TOO_LONG, path);
   }
+  int kind = kCandidateRefused;
+  if (!encryptList) {
+    kind = CheckCandidate(mainWindow, path, options);
+    if (kind == kCandidateRefused) return 0;
+  }
+  const bool toEncryptList = encryptList ? *encryptList : kind != kCandidateEncrypted;
+  ListFilling& filling = fillingOf(toEncryptList);
   if (IsFileListed(filling.list(), path)) {
     if (options.Warnings[kWarnDuplicates]) return 0;
     filling.Show();
     return ShowMessage(mainWindow, IDS_CAPTION_DUPLICATE, IDS_ALREADY_LISTED, path);
   }
-  const int kind = CheckCandidate(mainWindow, path, options);
+  if (encryptList) kind = CheckCandidate(mainWindow, path, options);
   if (kind == kCandidateRefused) {
     filling.ShowUncovered();
     return 0;
   }
-  if ((kind == kCandidateEncrypted) != encryptList) {
+  if ((kind == kCandidateEncrypted) != toEncryptList) {
     filling.Add(path);
     return 1;
   }
   if (options.Warnings[kWarnWrongFormat]) return 0;
   filling.Show();
-  if (encryptList) return ShowMessage(mainWindow, IDS_CAPTION_ENCRYPTED, IDS_ALREADY_ENCRYPTED_NOT_ADDED, path);
+  if (toEncryptList) return ShowMessage(mainWindow, IDS_CAPTION_ENCRYPTED, IDS_ALREADY_ENCRYPTED_NOT_ADDED, path);
   return ShowMessage(mainWindow, IDS_CAPTION_NOT_ENCRYPTED, IDS_NOT_ENCRYPTED_NOT_ADDED, path);
+}
+
+// Into the one list of `filling`.
+int AddCandidate(HWND mainWindow, const ProgramOptions& options, ListFilling& filling, bool encryptList,
+                 const char* path) {
+  return AddCandidate(mainWindow, options, [&](bool) -> ListFilling& { return filling; }, &encryptList, path);
 }
 
 // ---- Drops -----------------------------------------------------------------
@@ -383,89 +301,8 @@ int AddSelectedNames(HWND mainWindow, const ProgramOptions& options, ListFilling
   return added;
 }
 
-}  // namespace
-
-// ---- Entries ---------------------------------------------------------------
-
-bool IsFileListed(HWND list, const char* path) { return ListHoldsText(list, path); }
-
-int AddListedFile(HWND list, const char* path) {
-  const int index = InsertEntry(list, path);
-  if (index >= 0) SendMessageA(list, LVM_ENSUREVISIBLE, index, FALSE);
-  return 1;
-}
-
-void GetListedFile(HWND list, int index, char (&path)[kPathSize]) {
-  SendMessageA(list, LVM_ENSUREVISIBLE, index, FALSE);
-  ReadItemText(list, index, path);
-}
-
-void ReadListedFile(HWND list, int index, char (&path)[kPathSize]) { ReadItemText(list, index, path); }
-
-namespace {
-
-// Deletes entry `index`; the selection goes with it or moves up.
-void DeleteEntry(HWND list, int index) {
-  if (!SendMessageA(list, LVM_DELETEITEM, index, 0)) return;
-  // The selection names an entry by its place: it goes with its entry and
-  // moves up with the entries below.
-  HWND mainWindow = GetParent(list);
-  ProgramOptions* options = mainWindow && mainWindow == App().mainWindow ? MainWindowOptions(mainWindow) : nullptr;
-  if (!options) return;
-  LONG& selection = SelectionOf(*options, GetDlgCtrlID(list) == IDC_ENCRYPT_LIST);
-  if (selection == index) {
-    selection = -1;
-  } else if (selection > index) {
-    --selection;
-  }
-}
 
 }  // namespace
-
-void RemoveListedFile(HWND list, int index) {
-  SendMessageA(list, LVM_ENSUREVISIBLE, index, FALSE);
-  DeleteEntry(list, index);
-}
-
-void RemoveListedFiles(HWND list, const int* indexes, int count) {
-  if (count <= 0) return;
-  // Scrolling to each entry before deleting it, from the last, only ever
-  // moves the list up, and deletions leave its top where it is: the last
-  // entry's scroll and then the first's end where all of them would.
-  // Each scroll costs several milliseconds under Wine, so both are left out
-  // where they would end where the list stands: when every entry is in
-  // view, or when the first is the top entry (a run removes the entries it
-  // converted from the top), whose scroll brings the list back from
-  // wherever the last one's took it. A list scrolled sideways is scrolled
-  // as before, since the scrolls would also bring its left edge into view.
-  const int top = static_cast<int>(SendMessageA(list, LVM_GETTOPINDEX, 0, 0));
-  const int rows = static_cast<int>(SendMessageA(list, LVM_GETCOUNTPERPAGE, 0, 0));
-  const bool allInView = indexes[0] >= top && indexes[count - 1] < top + rows;
-  const bool fromTop = indexes[0] == top && rows > 0;
-  if (!(allInView || fromTop) || GetScrollPos(list, SB_HORZ) != 0) {
-    SendMessageA(list, LVM_ENSUREVISIBLE, indexes[count - 1], FALSE);
-    SendMessageA(list, LVM_ENSUREVISIBLE, indexes[0], FALSE);
-  }
-  // The commands are refreshed once for all the entries, not after the
-  // notifications of each.
-  HWND outerHeld = heldList;
-  heldList = list;
-  for (int i = count - 1; i >= 0; --i) DeleteEntry(list, indexes[i]);
-  heldList = outerHeld;
-  HWND mainWindow = GetParent(list);
-  if (mainWindow && mainWindow == App().mainWindow) {
-    if (const ProgramOptions* options = MainWindowOptions(mainWindow)) UpdateCommandStates(mainWindow, options);
-  }
-}
-
-int ItemAtCursor(HWND list) {
-  LVHITTESTINFO hit = {};
-  GetCursorPos(&hit.pt);
-  ScreenToClient(list, &hit.pt);
-  return static_cast<int>(SendMessageA(list, LVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
-}
-
-// ---- Actions ---------------------------------------------------------------
 
 int AddFilesFromDialog(HWND mainWindow, ProgramOptions* options, HWND list, UINT filterId, UINT titleId) {
   char filter[kStringSize];
@@ -545,123 +382,36 @@ int DropFiles(HWND mainWindow, ProgramOptions* options, HDROP drop) {
   return ShowMessage(mainWindow, IDS_PROGRAM_NAME, IDS_DROP_FILES_HINT);
 }
 
-int RemoveSelectedFile(HWND mainWindow, ProgramOptions* options, int fromEncryptList) {
-  const bool encryptList = fromEncryptList != 0;
-  HWND list = ListOf(mainWindow, encryptList);
-  const int index = ValidSelection(*options, encryptList, list);
-  if (index == -1) return 0;
-  char path[kPathSize];
-  GetListedFile(list, index, path);
-  if (!AskYesNoText(mainWindow, 1, "Remove File",
-                    "File: %s\r\rAre you sure you want to delete this\rfile from the %s list?", path,
-                    TextsOf(encryptList).name)) {
-    return 0;
-  }
-  RemoveListedFile(list, index);
-  SelectionOf(*options, encryptList) = -1;
-  UpdateWindow(mainWindow);
-  return 1;
-}
-
-int ClearFileList(HWND mainWindow, ProgramOptions* options, int encryptList) {
-  HWND list = ListOf(mainWindow, encryptList != 0);
-  const ListTexts& texts = TextsOf(encryptList != 0);
-  const int count = ItemCount(list);
-  if (!AskYesNoText(mainWindow, 1, texts.clearCaption, texts.clearQuestion, count == 1 ? "is" : "are", count,
-                    Plural(count))) {
-    return 0;
-  }
-  SelectionOf(*options, encryptList != 0) = -1;
-  SendMessageA(list, LVM_DELETEALLITEMS, 0, 0);
-  UpdateWindow(mainWindow);
-  return 1;
-}
-
-void ShowSelectedProperties(HWND mainWindow, ProgramOptions* options) {
-  HWND focus = GetFocus();
-  for (bool encryptList : {true, false}) {
-    HWND list = ListOf(mainWindow, encryptList);
-    if (!list || focus != list) continue;
-    const LONG selection = ValidSelection(*options, encryptList, list);
-    if (selection == -1) return;
-    char path[kPathSize];
-    GetListedFile(list, selection, path);
-    ShowFileProperties(mainWindow, path);
-    return;
-  }
-}
-
-namespace {
-
-// The lists' own keys, while no conversion runs.
-void OnListKey(HWND mainWindow, ProgramOptions* options, HWND list, bool encryptList, WORD key) {
-  const ListTexts& texts = TextsOf(encryptList);
-  switch (key) {
-    case VK_DELETE:
-      if (ValidSelection(*options, encryptList, list) == -1) return;
-      SetStatusText(texts.removeHint);
-      RemoveSelectedFile(mainWindow, options, encryptList);
-      return;
-    case VK_INSERT: {
-      SetStatusText(texts.addHint);
-      const int added = AddFilesFromDialog(mainWindow, options, list, texts.filter, texts.title);
-      if (added) SetStatusText(texts.addedStatus, added, Plural(added));
-      return;
-    }
-    case VK_CLEAR:
-      if (ItemCount(list) == 0) return;
-      SetStatusText(texts.clearHint);
-      ClearFileList(mainWindow, options, encryptList);
-      return;
-    default:
-      return;
-  }
-}
-
-// The selection follows the last entry that became selected or focused, and
-// is none when the last change took both from an entry.
-void OnItemChanged(ProgramOptions* options, bool encryptList, const NMLISTVIEW& change) {
-  const bool chosen = change.iSubItem == 0 && (change.uNewState & (LVIS_SELECTED | LVIS_FOCUSED)) != 0;
-  SelectionOf(*options, encryptList) = chosen ? change.iItem : -1;
-}
-
-void OnDoubleClick(HWND mainWindow, ProgramOptions* options, HWND list, bool encryptList) {
-  const int index = ItemAtCursor(list);
-  SelectionOf(*options, encryptList) = index;
-  if (index == -1) return;
-  char path[kPathSize];
-  GetListedFile(list, index, path);
-  ShowFileProperties(mainWindow, path);
-}
-
-}  // namespace
-
-int OnListNotify(HWND mainWindow, ProgramOptions* options, const NMHDR* notification) {
-  const UINT_PTR id = notification->idFrom;
-  if (id != IDC_ENCRYPT_LIST && id != IDC_DECODE_LIST) return 0;
-  const bool encryptList = id == IDC_ENCRYPT_LIST;
-  HWND list = ListOf(mainWindow, encryptList);
-  if (!list || notification->hwndFrom != list) return 0;
-
-  const bool idle = options->Busy == kIdle;
-  switch (notification->code) {
-    case LVN_KEYDOWN:
-      if (idle) {
-        const WORD key = reinterpret_cast<const NMLVKEYDOWN*>(notification)->wVKey;
-        OnListKey(mainWindow, options, list, encryptList, key);
+int AddSwitchedFiles(HWND mainWindow, ProgramOptions* options, const SwitchedFiles& files) {
+  const bool named = files.target != FileTarget::ByKind;
+  const bool encryptList = files.target == FileTarget::Encrypt;
+  bool lastList = named ? encryptList : true;
+  int added[2] = {};
+  {
+    FolderListings listings;
+    // Each list holds its drawing back while it takes files; a list's
+    // filling is made when a file first goes there, and the later one ends
+    // first, as nested fillings do.
+    std::optional<ListFilling> fillings[2];
+    int order[2] = {};
+    int made = 0;
+    auto fillingOf = [&](bool toEncryptList) -> ListFilling& {
+      lastList = toEncryptList;
+      const int which = toEncryptList ? 1 : 0;
+      if (!fillings[which]) {
+        fillings[which].emplace(mainWindow, *options, ListOf(mainWindow, toEncryptList));
+        order[made++] = which;
       }
-      break;
-    case LVN_ITEMCHANGED:
-      OnItemChanged(options, encryptList, *reinterpret_cast<const NMLISTVIEW*>(notification));
-      break;
-    case NM_DBLCLK:
-      if (idle) OnDoubleClick(mainWindow, options, list, encryptList);
-      break;
-    default:
-      break;
+      return *fillings[which];
+    };
+    for (const std::string& path : files.paths) {
+      const int one = AddCandidate(mainWindow, *options, fillingOf, named ? &encryptList : nullptr, path.c_str());
+      added[lastList ? 1 : 0] += one;
+    }
+    while (made > 0) fillings[order[--made]].reset();
   }
-  // While the main window is still being made (a new list empties itself),
-  // its making refreshes the commands once it is done.
-  if (list != heldList && App().mainWindow == mainWindow) UpdateCommandStates(mainWindow, options);
-  return 1;
+  const int shown = added[lastList ? 1 : 0];
+  SetStatusText(TextsOf(lastList).addedStatus, shown, Plural(shown));
+  UpdateCommandStates(mainWindow, options);
+  return added[0] + added[1];
 }
