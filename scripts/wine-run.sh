@@ -25,4 +25,9 @@ if [ -z "${ORVANE_WINE_BUILD:-}" ]; then
   ORVANE_WINE_BUILD=$dir
 fi
 . "$here/wine-env.sh"
-exec taskset -c "$ORVANE_WINE_CPU" wine "$@"
+if [ -n "${ORVANE_WINE_TIME_LIMIT:-}" ]; then
+  set -- timeout -k 10 "$ORVANE_WINE_TIME_LIMIT" wine "$@"
+else
+  set -- wine "$@"
+fi
+exec taskset -c "$ORVANE_WINE_CPU" "$@"
