@@ -38,12 +38,17 @@ export ORVANE_WINE_CPU=${ORVANE_WINE_CPU:-0}
 # desktop and services run natively, so that only the 32-bit programs are
 # emulated. No debugger starts when one of them crashes, and each has a
 # hard time limit (seconds, for scripts/wine-run.sh): a crash or a hang ends
-# the program instead of holding the run.
+# the program instead of holding the run. scripts/wine-run.sh starts the
+# build's programs with ORVANE_WINE_LOADER: here the 32-bit loader itself,
+# so that a program the emulator ends has that exit status; started through
+# the 64-bit loader (which hands it to start.exe), it would end with 0.
+ORVANE_WINE_LOADER=wine
 if [ -n "${ORVANE_WINE_EMULATED:-}" ] && [ "$ORVANE_WINE_ARCH" = win32 ]; then
   export WINEPREFIX="$ORVANE_WINE_BUILD/wine-prefix-emulated"
   export WINEARCH=win64
   export WINEDLLOVERRIDES="${WINEDLLOVERRIDES%=},winedbg.exe="
   export ORVANE_WINE_TIME_LIMIT=${ORVANE_WINE_TIME_LIMIT:-300}
+  ORVANE_WINE_LOADER=/usr/lib/wine/wine
 fi
 
 # Debian's `wine` starts the 32-bit loader whenever it is installed, even on

@@ -26,8 +26,8 @@ if [ -z "${ORVANE_WINE_BUILD:-}" ]; then
 fi
 . "$here/wine-env.sh"
 if [ -n "${ORVANE_WINE_TIME_LIMIT:-}" ]; then
-  set -- timeout -k 10 "$ORVANE_WINE_TIME_LIMIT" wine "$@"
+  set -- timeout -k 10 "$ORVANE_WINE_TIME_LIMIT" "$ORVANE_WINE_LOADER" "$@"
 else
-  set -- wine "$@"
+  set -- "$ORVANE_WINE_LOADER" "$@"
 fi
 exec taskset -c "$ORVANE_WINE_CPU" "$@"
