@@ -29,3 +29,32 @@ orvane_probe_32bit() {
   fi
   rm -f "$probe"
 }
+
+# orvane_choose_32bit_route FOLDER
+#
+# probes as above and sets ORVANE_32BIT_ROUTE to how the 32-bit build's
+# tests run here: "native" where the machine runs 32-bit programs,
+# "emulated" elsewhere (32-bit Wine under a user-mode emulator, see
+# scripts/wine32-emulated.sh). ORVANE_32BIT=emulated takes the emulated
+# route on a machine that runs 32-bit programs too, to work on it there.
+orvane_choose_32bit_route() {
+  orvane_probe_32bit "$1"
+  case "${ORVANE_32BIT:-}" in
+    "")
+      ORVANE_32BIT_ROUTE=native
+      [ "$ORVANE_RUNS_32BIT" = yes ] || ORVANE_32BIT_ROUTE=emulated
+      ;;
+    emulated) ORVANE_32BIT_ROUTE=emulated ;;
+    native)
+      if [ "$ORVANE_RUNS_32BIT" != yes ]; then
+        echo "ORVANE_32BIT=native cannot be: $ORVANE_32BIT_WHY" >&2
+        return 2
+      fi
+      ORVANE_32BIT_ROUTE=native
+      ;;
+    *)
+      echo "ORVANE_32BIT must be emulated or native (or unset: the machine decides), not '$ORVANE_32BIT'" >&2
+      return 2
+      ;;
+  esac
+}

@@ -4,13 +4,16 @@
 #      (no Wine needed, so its result shows whatever happens to Wine);
 #   2. the 64-bit Windows build's tests under 64-bit Wine, on every machine;
 #   3. the 32-bit Windows build's tests under 32-bit Wine, where the machine
-#      runs 32-bit programs (it says in one line what it found).
+#      runs 32-bit programs (it says in one line what it found); elsewhere
+#      most of them, with 32-bit Wine run by a user-mode emulator.
 # Both Windows programs are always built. It ends with one summary that
 # names each part, and fails when any part failed.
 #
 #   scripts/test.sh            build into ./build and test
 #   ORVANE_BUILD_DIR=/tmp/b scripts/test.sh   another build folder
 #   scripts/test.sh -R core    extra arguments go to every ctest
+#   ORVANE_32BIT=emulated scripts/test.sh   the 32-bit build under the
+#                              emulator even where the machine runs it
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${ORVANE_BUILD_DIR:-$root/build}
@@ -37,13 +40,13 @@ failed=0
 total_passed=0
 total_failed=0
 
-# run_ctest NAME FOLDER [ctest args...]: one ctest run, its output shown and
-# kept; its closing line goes into the summary.
-run_ctest() {
-  local name=$1 dir=$2 status=0 line
-  shift 2
-  local log="$build/logs/ctest-${name// /-}.log"
-  (cd "$dir" && ctest --output-on-failure "$@") 2>&1 | tee "$log" || status=$?
+# record_ctest NAME COMMAND...: one ctest run (COMMAND runs it), its output
+# shown and kept; its closing line goes into the summary.
+record_ctest() {
+  local name=$1 status=0 line
+  shift
+  local log="$build/logs/ctest-${name//[ ()]/-}.log"
+  "$@" 2>&1 | tee "$log" || status=$?
   line=$(grep -E '^[0-9]+% tests passed, [0-9]+ tests? failed out of [0-9]+' "$log" | tail -n 1 || true)
   if [ -n "$line" ]; then
     local total bad
@@ -54,6 +57,9 @@ run_ctest() {
     summary+=("$(printf '%-22s %s' "$name:" "$line")")
   elif grep -q "No tests were found" "$log"; then
     summary+=("$(printf '%-22s %s' "$name:" "no test matched")")
+  elif grep -q "Wine session of .* did not start" "$log"; then
+    summary+=("$(printf '%-22s %s' "$name:" "not run: its Wine session did not start (see $log)")")
+    status=1
   else
     summary+=("$(printf '%-22s %s' "$name:" "ctest ended with status $status before its summary (see $log)")")
     status=1
@@ -67,42 +73,66 @@ orvane_step "Configuring the native core build" \
 orvane_step "Building the native core, its tests and its fuzz target" \
   cmake --build "$build/native" -j "$jobs"
 echo "== Native core tests" >&2
-run_ctest "native core" "$build/native" "$@"
+record_ctest "native core" ctest --test-dir "$build/native" --output-on-failure "$@"
 
 # 2. What this machine runs, said before the Windows tests.
-orvane_probe_32bit "$build"
-if [ "$ORVANE_RUNS_32BIT" = yes ]; then
+orvane_choose_32bit_route "$build"
+if [ "$ORVANE_32BIT_ROUTE" = native ]; then
   echo "Machine check: this machine runs 32-bit programs: both Windows builds are built and tested." >&2
+elif [ "$ORVANE_RUNS_32BIT" = yes ]; then
+  echo "Machine check: this machine runs 32-bit programs, but ORVANE_32BIT=emulated: the 32-bit build is tested under the emulator qemu-i386-static." >&2
 else
-  echo "Machine check: $ORVANE_32BIT_WHY: both Windows builds are built, only the 64-bit build is tested." >&2
+  echo "Machine check: $ORVANE_32BIT_WHY: both Windows builds are built and tested, the 32-bit one under the emulator qemu-i386-static." >&2
 fi
 
 # 3. Both Windows programs, always built.
 orvane_windows_build "$root" "$build/win64" 64 "$jobs"
 orvane_windows_build "$root" "$build/win" 32 "$jobs"
 
-# 4. Each runnable build's tests in its own Wine session.
+# 4. Each build's tests in a Wine session of its own.
 wine_tests() {
-  local name=$1 dir=$2 session
+  local name=$1 dir=$2
   shift 2
   echo "== $name tests under Wine" >&2
-  if ! session=$("$root/scripts/wine-session.sh" start "$dir"); then
-    summary+=("$(printf '%-22s %s' "$name:" "not run: its Wine session did not start (see above)")")
+  record_ctest "$name" "$root/scripts/wine-session.sh" ctest "$dir" "$@"
+}
+
+# The 32-bit build's tests that stay out of its run under the emulator, and
+# why (measured with qemu 7.2). The first five pass with 32-bit Wine run
+# natively in the same 64-bit prefix: their failure says nothing about the
+# program.
+emulated_left_out=(
+  "cli_cross_check_tests main_window_tests file_lists_tests commands_tests:wait for Wine's mount manager to answer about drive C: or D: (a file's stamp, the working folder, the add-files dialog's drives); the answer never reaches an emulated program"
+  "options_sheet_tests:crashes in Wine's fault handler, to which the emulator gives no trap number (\"Got unexpected trap -1\")"
+  "setup_install_uninstall:checks the setup in a 32-bit prefix of its own, while the emulator's prefix is 64-bit (the program goes to Program Files (x86))"
+)
+
+# The 32-bit build under 32-bit Wine run by the emulator, where the machine
+# cannot run it (scripts/wine32-emulated.sh): 32-bit Wine is fetched into
+# the build folder once, and the tests run in a private namespace.
+emulated_tests() {
+  local name="32-bit Windows build (emulated)" began=$SECONDS entry names=()
+  echo "== 32-bit Windows build tests under Wine, run by the emulator qemu-i386-static" >&2
+  if ! "$root/scripts/wine32-emulated.sh" fetch "$build/wine-i386"; then
+    summary+=("$(printf '%-22s %s' "$name:" "not run: 32-bit Wine for the emulator could not be fetched (see above)")")
     failed=1
     return
   fi
-  local saved_display=${DISPLAY-}
-  eval "$session"
-  run_ctest "$name" "$dir" "$@"
-  "$root/scripts/wine-session.sh" stop "$dir"
-  export DISPLAY=$saved_display
-  [ -n "$saved_display" ] || unset DISPLAY
+  for entry in "${emulated_left_out[@]}"; do names+=(${entry%%:*}); done
+  record_ctest "$name" "$root/scripts/wine32-emulated.sh" run "$build/wine-i386" \
+    "$root/scripts/wine-session.sh" ctest "$build/win" -E "^wine\.($(IFS='|'; echo "${names[*]}"))\$" "$@"
+  summary+=("    left out under the emulator:")
+  for entry in "${emulated_left_out[@]}"; do
+    summary+=("      $(sed -E 's/([a-z_]+)/wine.\1/g; s/ /, /g' <<<"${entry%%:*}"): ${entry#*:}")
+  done
+  summary+=("    the 32-bit build's run under the emulator took $(( (SECONDS - began) / 60 )) min $(( (SECONDS - began) % 60 )) s")
 }
+
 wine_tests "64-bit Windows build" "$build/win64" "$@"
-if [ "$ORVANE_RUNS_32BIT" = yes ]; then
+if [ "$ORVANE_32BIT_ROUTE" = native ]; then
   wine_tests "32-bit Windows build" "$build/win" "$@"
 else
-  summary+=("$(printf '%-22s %s' "32-bit Windows build:" "built, not run: $ORVANE_32BIT_WHY")")
+  emulated_tests "$@"
 fi
 
 echo

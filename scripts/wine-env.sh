@@ -33,10 +33,30 @@ export LC_ALL=C.UTF-8
 # runs side by side can take one each.
 export ORVANE_WINE_CPU=${ORVANE_WINE_CPU:-0}
 
+# A 32-bit build under the user-mode emulator (scripts/wine32-emulated.sh
+# sets ORVANE_WINE_EMULATED): a 64-bit prefix of its own, whose server,
+# desktop and services run natively, so that only the 32-bit programs are
+# emulated; no debugger starts when one of them crashes. scripts/wine-run.sh
+# gives each of them a hard time limit (ORVANE_WINE_TIME_LIMIT seconds) and
+# checks how it ended.
+ORVANE_WINE_UNDER_EMULATOR=""
+if [ -n "${ORVANE_WINE_EMULATED:-}" ] && [ "$ORVANE_WINE_ARCH" = win32 ]; then
+  export WINEPREFIX="$ORVANE_WINE_BUILD/wine-prefix-emulated"
+  export WINEARCH=win64
+  export WINEDLLOVERRIDES="${WINEDLLOVERRIDES%=},winedbg.exe="
+  ORVANE_WINE_UNDER_EMULATOR=yes
+  export ORVANE_WINE_TIME_LIMIT=${ORVANE_WINE_TIME_LIMIT:-180}
+  # A 32-bit program with a second thread of its own crashes now and then
+  # under the emulator (qemu 7.2 keeps one table of thread segments for all
+  # of a process's threads): the test programs' dialog driver does without
+  # its watchdog thread, which the time limit replaces.
+  export ORVANE_NO_WATCHDOG_THREAD=1
+fi
+
 # Debian's `wine` starts the 32-bit loader whenever it is installed, even on
 # a machine that cannot run it: a 64-bit prefix gets a `wine` and a
 # `wineserver` of its own, first on the PATH.
-if [ "$ORVANE_WINE_ARCH" = win64 ]; then
+if [ "$WINEARCH" = win64 ]; then
   # Scripts, not links: the loader started under the name "wine" takes
   # itself for the 32-bit one.
   if [ ! -f "$ORVANE_WINE_BUILD/wine-bin/wineserver" ] || [ -L "$ORVANE_WINE_BUILD/wine-bin/wineserver" ]; then

@@ -25,4 +25,25 @@ if [ -z "${ORVANE_WINE_BUILD:-}" ]; then
   ORVANE_WINE_BUILD=$dir
 fi
 . "$here/wine-env.sh"
-exec taskset -c "$ORVANE_WINE_CPU" wine "$@"
+if [ -z "$ORVANE_WINE_UNDER_EMULATOR" ]; then
+  exec taskset -c "$ORVANE_WINE_CPU" wine "$@"
+fi
+
+# Under the emulator the 32-bit loader starts the program itself, so that a
+# program the emulator ends has that exit status (started through the
+# 64-bit loader, which hands it on to start.exe, it would end with 0). A
+# crash there can also end a test program with 0 before its tests are
+# done: Google Test removes the file it is given here only when it finishes.
+unfinished=$(mktemp -u "$ORVANE_WINE_BUILD/unfinished.XXXXXX")
+export TEST_PREMATURE_EXIT_FILE="Z:$(printf '%s' "$unfinished" | tr '/' '\\')"
+status=0
+taskset -c "$ORVANE_WINE_CPU" timeout -k 10 "$ORVANE_WINE_TIME_LIMIT" /usr/lib/wine/wine "$@" || status=$?
+if [ "$status" -eq 124 ]; then
+  echo "wine-run.sh: $1 did not end within $ORVANE_WINE_TIME_LIMIT s; ended" >&2
+fi
+if [ -e "$unfinished" ]; then
+  rm -f "$unfinished"
+  echo "wine-run.sh: $1 ended before its tests were done (exit status $status)" >&2
+  [ "$status" -ne 0 ] || status=1
+fi
+exit "$status"

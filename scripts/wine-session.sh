@@ -5,6 +5,9 @@
 #
 #   scripts/wine-session.sh start WINDOWS_BUILD   prints "export ..." lines to eval
 #   scripts/wine-session.sh stop WINDOWS_BUILD
+#   scripts/wine-session.sh ctest WINDOWS_BUILD [ARGS...]
+#                                                 a session for one ctest run in
+#                                                 the build, with ARGS; its status
 #
 # WINDOWS_BUILD is a folder configured with cmake/mingw-i686.cmake or
 # cmake/mingw-x86_64.cmake (scripts/test.sh makes BUILD/win and BUILD/win64).
@@ -22,6 +25,18 @@ ORVANE_WINE_BUILD=$(cd "${2:?a Windows build folder}" && pwd)
 state="$ORVANE_WINE_BUILD/wine-session"
 orvane_logs "$state/logs"
 
+# A process is recorded with its process namespace and ended only from
+# there: a session under the emulator runs in a namespace of its own, where
+# the same number is another process.
+record_pid() { printf '%s %s\n' "$(readlink /proc/self/ns/pid)" "$1" > "$2"; }
+end_recorded() {
+  local ns="" pid=""
+  [ -f "$1" ] || return 0
+  read -r ns pid < "$1" || true
+  if [ -n "$pid" ] && [ "$ns" = "$(readlink /proc/self/ns/pid)" ]; then kill "$pid" 2>/dev/null || true; fi
+  rm -f "$1"
+}
+
 start_display() {
   if [ -n "${DISPLAY:-}" ] && [ ! -f "$state/xvfb.pid" ]; then
     echo "export DISPLAY=$DISPLAY"
@@ -31,7 +46,7 @@ start_display() {
   local fifo="$state/displayfd"
   rm -f "$fifo"; mkfifo "$fifo"
   Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$fifo" </dev/null >"$state/logs/xvfb.log" 2>&1 &
-  echo $! > "$state/xvfb.pid"
+  record_pid $! "$state/xvfb.pid"
   local num=""
   read -r -t 30 num < "$fifo" || true
   rm -f "$fifo"
@@ -69,14 +84,8 @@ start_server() {
 
 stop_session() {
   wineserver -k >/dev/null 2>&1 || true
-  if [ -f "$state/desktop.pid" ]; then
-    kill "$(cat "$state/desktop.pid")" 2>/dev/null || true
-    rm -f "$state/desktop.pid"
-  fi
-  if [ -f "$state/xvfb.pid" ]; then
-    kill "$(cat "$state/xvfb.pid")" 2>/dev/null || true
-    rm -f "$state/xvfb.pid"
-  fi
+  end_recorded "$state/desktop.pid"
+  end_recorded "$state/xvfb.pid"
 }
 
 case "$action" in
@@ -91,7 +100,7 @@ case "$action" in
     # desktop avoids a fixed 2 s wait whenever a top-level window closes.
     orvane_step "Starting the Wine server of $ORVANE_WINE_ARCH" start_server
     taskset -c "$ORVANE_WINE_CPU" wine explorer.exe /desktop=Default,1024x768 </dev/null >"$state/logs/desktop.log" 2>&1 &
-    echo $! > "$state/desktop.pid"
+    record_pid $! "$state/desktop.pid"
     # The desktop window appears a moment after its process starts; a test
     # that creates a window before then fails with an X BadWindow error.
     desktop=""
@@ -109,5 +118,17 @@ case "$action" in
   stop)
     stop_session
     ;;
-  *) echo "usage: $0 start|stop WINDOWS_BUILD" >&2; exit 2 ;;
+  ctest)
+    shift 2
+    if ! exports=$("$0" start "$ORVANE_WINE_BUILD"); then
+      echo "wine-session.sh: the Wine session of $ORVANE_WINE_BUILD did not start; no test ran" >&2
+      exit 1
+    fi
+    eval "$exports"
+    status=0
+    (cd "$ORVANE_WINE_BUILD" && ctest --output-on-failure "$@") || status=$?
+    stop_session
+    exit "$status"
+    ;;
+  *) echo "usage: $0 start|stop|ctest WINDOWS_BUILD [ctest arguments]" >&2; exit 2 ;;
 esac

@@ -14,7 +14,9 @@
 // A dialog that no step expects, a dialog with another caption than the step
 // expects, and a step that no dialog serves in time are failures: the
 // dialog is cancelled so the code under test can go on, and the failure is
-// in Report(). A watchdog ends the process if a Run never returns.
+// in Report(). A watchdog ends the process if a Run never returns (where
+// the environment names ORVANE_NO_WATCHDOG_THREAD, the runner's time limit
+// does).
 #pragma once
 
 #include <windows.h>
