@@ -36,8 +36,14 @@ fi
 # done: Google Test removes the file it is given here only when it finishes.
 unfinished=$(mktemp -u "$ORVANE_WINE_BUILD/unfinished.XXXXXX")
 export TEST_PREMATURE_EXIT_FILE="Z:$(printf '%s' "$unfinished" | tr '/' '\\')"
+# timeout leads a process group of its own, where the programs this one
+# starts belong too: what it leaves running (a program under test it did
+# not close) ends with it, instead of holding the test's output open.
 status=0
-taskset -c "$ORVANE_WINE_CPU" timeout -k 10 "$ORVANE_WINE_TIME_LIMIT" /usr/lib/wine/wine "$@" || status=$?
+taskset -c "$ORVANE_WINE_CPU" timeout -k 10 "$ORVANE_WINE_TIME_LIMIT" /usr/lib/wine/wine "$@" <&0 &
+group=$!
+wait "$group" || status=$?
+kill -KILL -- "-$group" 2>/dev/null || true
 if [ "$status" -eq 124 ]; then
   echo "wine-run.sh: $1 did not end within $ORVANE_WINE_TIME_LIMIT s; ended" >&2
 fi

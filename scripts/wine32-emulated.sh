@@ -18,8 +18,8 @@ set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 . "$here/steps.sh"
 
-# What 32-bit Wine needs beyond its dependencies: the X libraries that its
-# X11 driver opens at run time.
+# 32-bit Wine, and the X libraries that its X11 driver opens at run time
+# (they are not among its dependencies).
 packages=(wine32 wine32-preloader libwine
   libxrender1 libxrandr2 libxi6 libxcursor1 libxfixes3 libxinerama1 libxcomposite1 libxxf86vm1)
 
