@@ -281,6 +281,11 @@ TEST(Uninstaller, PagesRemoveTheSettingsWhenTheUserSaysSo) {
   // The confirmation page names the folder; its button uninstalls.
   ASSERT_TRUE(WaitFor([&] { return WindowText(next) == "&Uninstall"; })) << WindowText(next);
   Press(wizard, IDOK);
+  // The last page names its button "Close" as it opens, a moment before it
+  // disables the button for the uninstall, so the button counts as ready
+  // only once the work is done: the folder is gone, settings and log too.
+  ASSERT_TRUE(WaitFor([&] { return GetFileAttributesA(location.text.c_str()) == INVALID_FILE_ATTRIBUTES; }))
+      << location.text;
   ASSERT_TRUE(WaitFor([&] { return WindowText(next) == "&Close" && IsWindowEnabled(next); })) << WindowText(next);
   Press(wizard, IDOK);
   EXPECT_TRUE(WaitFor([&] { return !IsWindow(wizard); }));

@@ -19,8 +19,8 @@
 #      with "Keep my settings" unticked leaves nothing of Orvane at all but
 #      the user's file (installed_program_tests again).
 # Before and after each step it lists Orvane's traces in the registry and on
-# drive C: (orvane_traces.py); the lists stay in the build's setup-check
-# folder.
+# drive C: (orvane_traces.py) into the build's setup-check folder; a failure
+# names the traces it is about.
 #
 #   setup-check.sh WINDOWS_BUILD SETUP_PROGRAM DRIVER_PROGRAM PACKAGE_FOLDER
 #
@@ -67,10 +67,10 @@ orvane_logs "$work/logs"
 trap 'wineserver -k >/dev/null 2>&1 || true' EXIT
 orvane_prepare_prefix ""
 
-failures=0
+failures=()
 fail() {
   echo "FAILED: $*"
-  failures=$((failures + 1))
+  failures+=("$*")
 }
 
 # Orvane's traces now, into $work/NAME.txt, and shown.
@@ -81,7 +81,6 @@ traces() {
   python3 "$here/orvane_traces.py" "$WINEPREFIX" "$work/machine.reg" "$work/user.reg" > "$work/$name.txt"
   rm -f "$work/machine.reg" "$work/user.reg"
   echo "---- Orvane's traces $when: $(wc -l < "$work/$name.txt") ($work/$name.txt)"
-  sed 's/^/    /' "$work/$name.txt"
 }
 
 # Fails for every pattern (grep) that no trace of list NAME matches.
@@ -193,8 +192,10 @@ expect_exactly 4-removed "$user_file"
 [ "$(sha256sum < "$WINEPREFIX/drive_c/My Files/report.(=txt=)")" = "$user_sum" ] ||
   fail "the user's encrypted file changed"
 
-if [ "$failures" -ne 0 ]; then
-  echo "$failures failures"
+# Said again at the end, where a shortened log still shows them.
+if [ "${#failures[@]}" -ne 0 ]; then
+  echo "${#failures[@]} failures:"
+  printf '  %s\n' "${failures[@]}"
   exit 1
 fi
 echo "setup check passed"
