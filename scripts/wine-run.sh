@@ -43,7 +43,7 @@ status=0
 taskset -c "$ORVANE_WINE_CPU" timeout -k 10 "$ORVANE_WINE_TIME_LIMIT" /usr/lib/wine/wine "$@" <&0 &
 group=$!
 wait "$group" || status=$?
-kill -KILL -- "-$group" 2>/dev/null || true
+kill -KILL "-$group" 2>/dev/null || true  # (dash's kill takes no "--")
 if [ "$status" -eq 124 ]; then
   echo "wine-run.sh: $1 did not end within $ORVANE_WINE_TIME_LIMIT s; ended" >&2
 fi

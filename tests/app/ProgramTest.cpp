@@ -61,6 +61,15 @@ class ProgramTest : public testing::Test {
   static void SetNumber(const char* section, const char* name, DWORD number) {
     WriteRawNumber(HKEY_CURRENT_USER, Key(section), name, number);
   }
+  // No settings at all, so the next start shows the first-run sheet; or,
+  // with the password, settings that make it ask for "Gate 1998" instead.
+  static void FreshSettings(bool withPassword) {
+    DeleteKeyTree(HKEY_CURRENT_USER, kOrvaneSettingsRoot);
+    if (withPassword) {
+      SetText("Options", "FileSpec", "");
+      SetNumber("Options", "Code", static_cast<DWORD>(KeyHash("Gate 1998")));
+    }
+  }
   // The options sheet that start-up opens on its Explorer page, checked and
   // cancelled; the main window must not exist yet.
   static void CancelSetupSheet(const Program& program) {
@@ -201,11 +210,7 @@ TEST_F(ProgramTest, SecondStartDuringTheStartUpDialogsEndsAndBringsThemForward) 
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    DeleteKeyTree(HKEY_CURRENT_USER, kOrvaneSettingsRoot);
-    if (c.password) {
-      SetText("Options", "FileSpec", "");
-      SetNumber("Options", "Code", static_cast<DWORD>(KeyHash("Gate 1998")));
-    }
+    FreshSettings(c.password);
     Program first;
     HWND dialog = first.Box(c.dialog);
     ASSERT_NE(dialog, nullptr);
@@ -385,11 +390,7 @@ TEST_F(ProgramTest, FilesHandedDuringTheStartUpDialogsWaitForTheMainWindow) {
   const std::string encrypted = files.MakeFile("sealed.(=txt=)", EncryptedBytes());
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    DeleteKeyTree(HKEY_CURRENT_USER, kOrvaneSettingsRoot);
-    if (c.password) {
-      SetText("Options", "FileSpec", "");
-      SetNumber("Options", "Code", static_cast<DWORD>(KeyHash("Gate 1998")));
-    }
+    FreshSettings(c.password);
     Program first;
     HWND dialog = ProgramBox(first, c.dialog);
     ASSERT_NE(dialog, nullptr);
