@@ -70,6 +70,16 @@ class ProgramTest : public testing::Test {
       SetNumber("Options", "Code", static_cast<DWORD>(KeyHash("Gate 1998")));
     }
   }
+  // Lets the start go on to the main window: the right password typed into
+  // the prompt, or the first-run sheet cancelled.
+  static void PassStartUpDialog(HWND dialog, bool passwordPrompt) {
+    if (passwordPrompt) {
+      SetDlgItemTextA(dialog, IDC_PASSWORD, "Gate 1998");
+      Press(dialog, IDOK);
+    } else {
+      Press(dialog, IDCANCEL);
+    }
+  }
   // The options sheet that start-up opens on its Explorer page, checked and
   // cancelled; the main window must not exist yet.
   static void CancelSetupSheet(const Program& program) {
@@ -228,12 +238,7 @@ TEST_F(ProgramTest, SecondStartDuringTheStartUpDialogsEndsAndBringsThemForward) 
     EXPECT_EQ(CountMainWindows(), 0);
     DestroyWindow(other);
 
-    if (c.password) {
-      SetDlgItemTextA(dialog, IDC_PASSWORD, "Gate 1998");
-      Press(dialog, IDOK);
-    } else {
-      Press(dialog, IDCANCEL);
-    }
+    PassStartUpDialog(dialog, c.password);
     HWND window = first.MainWindow();
     ASSERT_NE(window, nullptr);
     EXPECT_EQ(CountMainWindows(), 1);
@@ -405,12 +410,7 @@ TEST_F(ProgramTest, FilesHandedDuringTheStartUpDialogsWaitForTheMainWindow) {
       EXPECT_EQ(CountMainWindows(), 0);
       continue;
     }
-    if (c.password) {
-      SetDlgItemTextA(dialog, IDC_PASSWORD, "Gate 1998");
-      Press(dialog, IDOK);
-    } else {
-      Press(dialog, IDCANCEL);
-    }
+    PassStartUpDialog(dialog, c.password);
     HWND window = first.MainWindow();
     ASSERT_NE(window, nullptr);
     ASSERT_TRUE(WaitForListed(window, IDC_DECODE_LIST, 1));
