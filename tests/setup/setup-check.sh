@@ -73,7 +73,7 @@ fail() {
   failures+=("$*")
 }
 
-# Orvane's traces now, into $work/NAME.txt, and shown.
+# Orvane's traces now, into $work/NAME.txt, and counted.
 traces() {
   local name=$1 when=$2
   in_prefix reg export HKLM "Z:$work/machine.reg" /y >/dev/null 2>&1
